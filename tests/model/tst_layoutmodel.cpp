@@ -35,7 +35,7 @@ private slots:
     void textsAreCutTo24Units()
     {
         KeyMapImgClass m;
-        const QString thirty = "АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫ";
+        const QString thirty = "АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬ";
         QCOMPARE(thirty.size(), 30);
         m.setBtnName(2, 2, 1, "next line");
         m.setBtnName(2, 2, 0, thirty);
