@@ -1,0 +1,77 @@
+#include "clicommand.h"
+
+#include <QApplication>
+#include <QList>
+
+#include <algorithm>
+
+namespace {
+QList<const CliCommand*>& registry()
+{
+    static QList<const CliCommand*> commands;
+    return commands;
+}
+
+void printUsage(QTextStream& s)
+{
+    s << "Usage: raskladka-cli COMMAND [ARGS...]\n"
+         "Works with the keymap (.kmp) and button view (.btv) files of the Raskladka editor\n"
+         "and with the keyboard on a serial port.\n\nCommands:\n";
+    QList<const CliCommand*> cmds = registry();
+    std::sort(cmds.begin(), cmds.end(), [](auto a, auto b) { return qstrcmp(a->name, b->name) < 0; });
+    for (const CliCommand* c : cmds)
+        s << "  " << QString::fromUtf8(c->synopsis).leftJustified(44) << " " << QString::fromUtf8(c->help) << "\n";
+    s << "\nExit status: 0 success, 1 invalid input or failed transfer, 2 usage error.\n"
+         "raskladka-cli COMMAND --help describes one command.\n";
+}
+}  // namespace
+
+CliCommand::CliCommand(const char* n, const char* s, const char* h, CliHandler f)
+    : name(n), synopsis(s), help(h), handler(f)
+{
+    registry().append(this);
+}
+
+int cliFail(CliContext& ctx, int status, const QString& message)
+{
+    ctx.err << "raskladka-cli: " << message << "\n";
+    ctx.err.flush();
+    return status;
+}
+
+int main(int argc, char** argv)
+{
+    // Scenes, fonts and PDF output need a GUI application object, never a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty()) {
+        printUsage(err);
+        return ExitUsage;
+    }
+    if (args.first() == "--help" || args.first() == "-h" || args.first() == "help") {
+        printUsage(out);
+        return ExitOk;
+    }
+    const QString name = args.takeFirst();
+    for (const CliCommand* c : registry()) {
+        if (name != QLatin1String(c->name))
+            continue;
+        if (args.contains("--help") || args.contains("-h")) {
+            out << "Usage: raskladka-cli " << QString::fromUtf8(c->synopsis) << "\n" << QString::fromUtf8(c->help) << "\n";
+            return ExitOk;
+        }
+        CliContext ctx{args, out, err};
+        const int rc = c->handler(ctx);
+        out.flush();
+        err.flush();
+        return rc;
+    }
+    err << "raskladka-cli: unknown command '" << name << "'\n\n";
+    printUsage(err);
+    return ExitUsage;
+}
