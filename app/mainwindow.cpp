@@ -1,0 +1,190 @@
+#include "mainwindow.h"
+
+#include "dialog_td.h"
+#include "fontcheck.h"
+#include "keyface.h"
+#include "keymapimgclass.h"
+#include "msgwindow.h"
+#include "mainwindowform.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QScreen>
+
+namespace {
+const QString ViewTexts[2] = {QStringLiteral("  Макет  "), QStringLiteral("  Сканкоды  ")};
+
+const QString KeyStyleSheet = QStringLiteral(
+    " QPushButton::pressed, QPushButton::checked {border: 2px dashed rgb(0, 0, 0);border-radius: 15px;};\n"
+    "border: 1px solid rgb(205, 205, 205);border-radius: 15px;\n");
+
+bool isCovered(int col, int row)
+{
+    return (col == 11 && row == 3) || (col == 11 && row == 4) || (col == 12 && row == 4);
+}
+
+// Geometry of a key button from the designed position of the first key.
+QRect keyRect(const QRect& base, int col, int row)
+{
+    const int l = base.left(), t = base.top();
+    QPoint tl, br;
+    if (col == 12 && row == 3) {
+        tl = {l + 1140, t + 300}; br = {l + 1345, t + 400};
+    } else if (col == 11 && row == 5) {
+        tl = {l + 1140, t + 405}; br = {l + 1240, t + 610};
+    } else if (col == 12 && row == 5) {
+        tl = {l + 1245, t + 405}; br = {l + 1345, t + 610};
+    } else {
+        tl = {l - 15 + 105 * col, t - 15 + 105 * row};
+        br = tl + QPoint(100, 100);
+    }
+    return QRect(tl, br);
+}
+}  // namespace
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent)
+{
+    ui = new Ui_MainWindow;
+    ui->setupUi(this);
+    move(0, 0);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect avail = screen->availableGeometry();
+        resize(avail.width() - 16, avail.height() - 16);  // bounded by the form's limits
+    }
+    std::copy(std::begin(ui->keyButtons), std::end(ui->keyButtons), keyButtons);
+    keyMapImg = new KeyMapImgClass;
+
+    const QRect base = keyButtons[0]->geometry();
+    for (int col = 0; col < 13; ++col)
+        for (int row = 0; row < 6; ++row) {
+            QPushButton* b = keyButtons[col * 6 + row];
+            if (isCovered(col, row))
+                b->hide();
+            else
+                b->setGeometry(keyRect(base, col, row));
+            b->setIconSize(keyMapImg->getBtnSize(col, row));
+            b->setStyleSheet(KeyStyleSheet);
+        }
+    viewMode = ScanCodeView;
+    refreshAllBtns();
+
+    msgWnd = new msgwindow(nullptr);
+    statusLabel = new QLabel(this);
+    statusBar()->addWidget(statusLabel, 0);
+    statusLabel->setText(ViewTexts[viewMode]);
+    connect(this, &MainWindow::showmsg, msgWnd, &msgwindow::showmsg);
+    fontDialog = new Dialog_TD(this);
+    connect(fontDialog, &Dialog_TD::storefontfam, this, &MainWindow::changeFont);
+    setWindowIcon(windowIconFor(QStringLiteral("Laptop.png"), QStringLiteral(":/icons/laptop.png")));
+}
+
+MainWindow::~MainWindow()
+{
+    delete msgWnd;
+    delete keyMapImg;
+    delete ui;
+}
+
+QIcon MainWindow::windowIconFor(const QString& fileName, const QString& fallbackResource)
+{
+    return QIcon(QFile::exists(fileName) ? fileName : fallbackResource);
+}
+
+QPixmap MainWindow::scanCodeFace(const TKeyMap& map, QSize size)
+{
+    QString texts[5];
+    TColor colours[5];
+    TBtnNamePosition positions[5];
+    uint8_t sizes[5];
+    TFontStyle styles[5];
+    bool vertical[5] = {};
+    const int n = std::min<int>(map.count, 5);
+    for (int i = 0; i < 5; ++i) {
+        if (i < n)
+            texts[i] = QString::asprintf("0x%02X", map.pairs[i].code);
+        positions[i] = {0, 12 * i - 6 * n + 6};
+        sizes[i] = 12;
+        styles[i] = fsBold;
+    }
+    return renderKeyFace(texts, colours, positions, sizes, TColor{255, 255, 255}, styles, vertical, size.width(),
+                         size.height(), QStringLiteral("Courier New"));
+}
+
+void MainWindow::refreshBtn(int col, int row)
+{
+    QPushButton* b = keyButtons[col * 6 + row];
+    if (viewMode != ScanCodeView)
+        b->setIcon(QIcon(keyMapImg->keyFace(col, row)));
+    else
+        b->setIcon(QIcon(scanCodeFace(keyMapImg->getKeyMap(col, row), keyMapImg->getBtnSize(col, row))));
+}
+
+void MainWindow::refreshAllBtns()
+{
+    for (int col = 0; col < 13; ++col)
+        for (int row = 0; row < 6; ++row) {
+            keyButtons[col * 6 + row]->setMouseTracking(true);
+            refreshBtn(col, row);
+        }
+}
+
+void MainWindow::setViewMode(int mode)
+{
+    viewMode = mode;
+    if (statusLabel)
+        statusLabel->setText(ViewTexts[mode]);
+}
+
+void MainWindow::UncheckBtn(int col, int row)
+{
+    keyButtons[col * 6 + row]->setChecked(false);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    ui->scrollArea->setGeometry(0, 0, ui->centralwidget->width(), ui->centralwidget->height());
+}
+
+bool MainWindow::checkLabelFont()
+{
+    const QString family = keyMapImg->getFontFamily();
+    if (isFontFamilyInstalled(family))
+        return true;
+    emit showmsg(QStringLiteral("Шрифт макета ") + family + QStringLiteral(" отсутствует в системе."),
+                 QStringLiteral("Ошибка отображения!"));
+    setViewMode(ScanCodeView);
+    return false;
+}
+
+void MainWindow::on_actionExit_triggered() { emit quit(); }
+
+void MainWindow::on_ShowScancodes_triggered()
+{
+    setViewMode(ScanCodeView);
+    refreshAllBtns();
+}
+
+void MainWindow::on_ShowBtnLabels_triggered()
+{
+    setViewMode(LayoutView);
+    if (checkLabelFont())
+        refreshAllBtns();
+}
+
+void MainWindow::on_Setfont_triggered()
+{
+    fontDialog->showdlg(keyMapImg->getFontFamily(), QStringLiteral("Выбор шрифта"));
+}
+
+void MainWindow::changeFont(QString family)
+{
+    keyMapImg->setFontFamily(family);
+    refreshAllBtns();
+}
+
+void MainWindow::on_About_triggered()
+{
+    emit showmsg(buildText(), QStringLiteral("О программе"));
+}

@@ -1,0 +1,70 @@
+#pragma once
+#include "keytypes.h"
+
+#include <QMainWindow>
+#include <QPixmap>
+
+class QLabel;
+class QPushButton;
+class KeyMapImgClass;
+class msgwindow;
+class Dialog_TD;
+class Ui_MainWindow;
+
+// The editor's window: the grid of 78 key buttons in a layout view or a scan-code view.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    enum ViewMode { LayoutView = 0, ScanCodeView = 1 };
+
+    void refreshBtn(int col, int row);
+    void refreshAllBtns();
+
+    // For tests and tools that drive the window.
+    int currentViewMode() const { return viewMode; }
+    KeyMapImgClass* model() const { return keyMapImg; }
+    QPushButton* keyButton(int col, int row) const { return keyButtons[col * 6 + row]; }
+    Ui_MainWindow* form() const { return ui; }
+    QLabel* statusLabelWidget() const { return statusLabel; }
+    msgwindow* messageWindow() const { return msgWnd; }
+    Dialog_TD* labelFontDialog() const { return fontDialog; }
+
+    // The scan-code view's face of one key: its codes in "Courier New" bold 12.
+    static QPixmap scanCodeFace(const TKeyMap& map, QSize size);
+    static QString buildText();
+
+signals:
+    void quit();
+    void showmsg(QString text, QString title);
+
+private slots:
+    void UncheckBtn(int col, int row);
+    void changeFont(QString family);
+    void on_actionExit_triggered();
+    void on_Setfont_triggered();
+    void on_ShowScancodes_triggered();
+    void on_ShowBtnLabels_triggered();
+    void on_About_triggered();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void setViewMode(int mode);
+    // Font check shared by the layout view and the label sheet: false (with the
+    // message and the scan-code view) when the label font cannot be drawn here.
+    bool checkLabelFont();
+    static QIcon windowIconFor(const QString& fileName, const QString& fallbackResource);
+
+    QPushButton* keyButtons[78];
+    KeyMapImgClass* keyMapImg = nullptr;
+    Ui_MainWindow* ui = nullptr;
+    msgwindow* msgWnd = nullptr;
+    int viewMode = ScanCodeView;
+    Dialog_TD* fontDialog = nullptr;
+    QLabel* statusLabel = nullptr;
+};

@@ -1,0 +1,34 @@
+#pragma once
+#include <QDialog>
+
+class QDialogButtonBox;
+class QLabel;
+
+class Ui_msgwindow
+{
+public:
+    QLabel* label;
+    QDialogButtonBox* buttonBox;
+    void setupUi(QDialog* dialog);
+};
+
+// The one message box of the editor: a line of text and OK. Showing it never blocks.
+class msgwindow : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit msgwindow(QWidget* parent = nullptr);
+    ~msgwindow() override;
+
+    Ui_msgwindow* form() const { return ui; }
+
+public slots:
+    void showmsg(QString text, QString title);
+    void accept() override;
+
+signals:
+    void cls();
+
+private:
+    Ui_msgwindow* ui;
+};

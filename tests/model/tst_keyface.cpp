@@ -1,0 +1,222 @@
+#include "keyface.h"
+#include "keymapimgclass.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
+#include <QImage>
+#include <QTest>
+
+namespace {
+// Five label lines with defaults a test changes in place.
+struct Lines {
+    QString texts[5];
+    TColor colours[5];
+    TBtnNamePosition positions[5];
+    uint8_t sizes[5] = {12, 12, 12, 12, 12};
+    TFontStyle styles[5] = {fsNormal, fsNormal, fsNormal, fsNormal, fsNormal};
+    bool vertical[5] = {};
+    TColor background{255, 255, 255};
+
+    QList<QGraphicsTextItem*> build(QGraphicsScene& scene, int w = 71, int h = 71,
+                                    const QString& family = "Liberation Sans")
+    {
+        buildKeyFaceScene(scene, texts, colours, positions, sizes, background, styles, vertical, w, h, family);
+        QList<QGraphicsTextItem*> items;
+        for (QGraphicsItem* it : scene.items(Qt::AscendingOrder))
+            if (auto* t = qgraphicsitem_cast<QGraphicsTextItem*>(it))
+                items << t;
+        return items;
+    }
+    QImage render(int w = 71, int h = 71)
+    {
+        return renderKeyFace(texts, colours, positions, sizes, background, styles, vertical, w, h, "Liberation Sans")
+            .toImage();
+    }
+};
+
+QFont fontOf(int pt, bool bold = false, bool italic = false)
+{
+    QFont f;
+    f.setFamily("Liberation Sans");
+    f.setPointSize(pt);
+    f.setWeight(bold ? QFont::Bold : QFont::Normal);
+    f.setItalic(italic);
+    return f;
+}
+
+bool allPixels(const QImage& img, QRgb colour)
+{
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if ((img.pixel(x, y) & 0xFFFFFF) != (colour & 0xFFFFFF))
+                return false;
+    return true;
+}
+}  // namespace
+
+class TestKeyFace : public QObject
+{
+    Q_OBJECT
+private slots:
+    void emptyFacesArePlainBackground()
+    {
+        KeyMapImgClass model;
+        const QImage face = model.keyFace(0, 0).toImage();
+        QCOMPARE(face.size(), QSize(71, 71));
+        QVERIFY(allPixels(face, qRgb(255, 255, 255)));
+        QCOMPARE(model.keyFace(12, 3).size(), QSize(176, 71));
+        QCOMPARE(model.keyFace(11, 5).size(), QSize(71, 176));
+        QCOMPARE(model.keyFace(12, 5).size(), QSize(71, 176));
+        model.setBtnColor(3, 3, TColor{10, 200, 30});
+        QVERIFY(allPixels(model.keyFace(3, 3).toImage(), qRgb(10, 200, 30)));
+    }
+
+    void horizontalLinePlacement()
+    {
+        Lines l;
+        l.texts[0] = "Shift";
+        l.positions[0] = {7, -13};
+        QGraphicsScene scene;
+        const auto items = l.build(scene);
+        QCOMPARE(items.size(), 5);  // one item per line, empty ones too
+        QCOMPARE(scene.sceneRect(), QRectF(-35, -35, 71, 71));
+        const QFontMetrics fm(fontOf(12));
+        const int w = fm.boundingRect("Shift").width();
+        const int h = fm.height();
+        QCOMPARE(items[0]->pos(), QPointF(7 - 6 - w / 2, -13 - 5 - h / 2));
+        QCOMPARE(items[0]->toPlainText(), QString("Shift"));
+        // An odd width: integer halves truncate toward zero (-13 - 5 - h/2, never rounded).
+        QCOMPARE(int(items[0]->pos().y()), -18 - h / 2);
+    }
+
+    void verticalLineSteps()
+    {
+        Lines l;
+        l.texts[1] = "ABC";
+        l.vertical[1] = true;
+        l.positions[1] = {3, 4};
+        QGraphicsScene scene;
+        const auto items = l.build(scene);
+        QCOMPARE(items.size(), 4 + 3);
+        QList<QGraphicsTextItem*> chars;
+        for (auto* it : items)
+            if (it->toPlainText().size() == 1)
+                chars << it;
+        QCOMPARE(chars.size(), 3);
+        const QFontMetrics fm(fontOf(12));
+        const int h = fm.height();
+        QCOMPARE(chars[1]->pos().y() - chars[0]->pos().y(), 16.0);
+        QCOMPARE(chars[2]->pos().y() - chars[1]->pos().y(), 16.0);
+        QCOMPARE(chars[1]->pos().y(), double(4 - 5 - h / 2));  // middle one at the offset
+        QCOMPARE(chars[0]->pos().x(), double(3 - 6 - fm.horizontalAdvance(QChar('A')) / 2));
+        QCOMPARE(chars[0]->textWidth(), double(fm.horizontalAdvance("_")));
+    }
+
+    void verticalEvenCountTruncates()
+    {
+        Lines l;
+        l.texts[0] = "WXYZ";
+        l.vertical[0] = true;
+        l.sizes[0] = 13;  // s = 17: ((1 - 4) * 17) / 2 is -25, not -26
+        QGraphicsScene scene;
+        const auto items = l.build(scene);
+        const int h = QFontMetrics(fontOf(13)).height();
+        QCOMPARE(items[0]->pos().y(), double(-5 - 25 - h / 2));
+        QCOMPARE(items[3]->pos().y(), double(-5 + 3 * 17 - 25 - h / 2));
+    }
+
+    void sizeZeroDrawsAt12StepsBy4()
+    {
+        Lines l;
+        l.texts[0] = "ab";
+        l.sizes[0] = 0;
+        l.vertical[0] = true;
+        l.texts[1] = "x";
+        l.sizes[1] = 0;
+        QGraphicsScene scene;
+        const auto items = l.build(scene);
+        QCOMPARE(items[0]->font().pointSize(), 12);
+        QCOMPARE(items[1]->pos().y() - items[0]->pos().y(), 4.0);
+        QCOMPARE(items[2]->font().pointSize(), 12);
+    }
+
+    void styleAfterMetrics()
+    {
+        // Line 1 bold after a normal line 0: drawn bold, centred with normal metrics.
+        Lines l;
+        l.texts[0] = "x";
+        l.texts[1] = "mmmmmmmmmm";
+        l.styles[1] = fsBold;
+        QGraphicsScene scene;
+        const auto items = l.build(scene);
+        const int normalW = QFontMetrics(fontOf(12)).boundingRect("mmmmmmmmmm").width();
+        const int boldW = QFontMetrics(fontOf(12, true)).boundingRect("mmmmmmmmmm").width();
+        QVERIFY(normalW != boldW);
+        QVERIFY(items[1]->font().bold());
+        QCOMPARE(items[1]->pos().x(), double(-6 - normalW / 2));
+        // Line 2 normal after bold: centred with bold metrics.
+        l = Lines();
+        l.texts[1] = "x";
+        l.styles[1] = fsBold;
+        l.texts[2] = "mmmmmmmmmm";
+        QGraphicsScene scene2;
+        const auto items2 = l.build(scene2);
+        QVERIFY(!items2[2]->font().bold());
+        QCOMPARE(items2[2]->pos().x(), double(-6 - boldW / 2));
+    }
+
+    void unknownStyleKeepsPrevious()
+    {
+        Lines l;
+        l.styles[1] = fsBoldItalic;
+        l.styles[2] = TFontStyle(7);
+        l.texts[2] = "seven";
+        l.styles[3] = fsItalic;
+        l.styles[4] = TFontStyle(-1);
+        QGraphicsScene scene;
+        const auto items = l.build(scene);
+        QVERIFY(items[2]->font().bold());
+        QVERIFY(items[2]->font().italic());
+        QVERIFY(!items[4]->font().bold());
+        QVERIFY(items[4]->font().italic());
+        QVERIFY(!items[0]->font().bold());
+        QVERIFY(!items[0]->font().italic());
+    }
+
+    void coloursAndClipping()
+    {
+        Lines l;
+        l.texts[0] = "███";
+        l.colours[0] = {255, 0, 0};
+        l.background = {0, 0, 255};
+        const QImage img = l.render();
+        QCOMPARE(img.size(), QSize(71, 71));
+        QCOMPARE(img.pixel(35, 35) & 0xFFFFFF, qRgb(255, 0, 0) & 0xFFFFFF);
+        QCOMPARE(img.pixel(0, 0) & 0xFFFFFF, qRgb(0, 0, 255) & 0xFFFFFF);
+        // Far outside the face: nothing drawn, nothing grows.
+        l.positions[0] = {500, 500};
+        QVERIFY(allPixels(l.render(), qRgb(0, 0, 255)));
+    }
+
+    void largeKeysCentreTheirLabels()
+    {
+        Lines l;
+        l.texts[0] = "█";
+        const QImage wide = l.render(176, 71);
+        QCOMPARE(wide.size(), QSize(176, 71));
+        QCOMPARE(wide.pixel(88, 35) & 0xFFFFFF, 0u);
+        const QImage tall = l.render(71, 176);
+        QCOMPARE(tall.pixel(35, 88) & 0xFFFFFF, 0u);
+        QCOMPARE(tall.pixel(35, 20) & 0xFFFFFF, 0xFFFFFFu);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    TestKeyFace t;
+    return QTest::qExec(&t, argc, argv);
+}
+#include "tst_keyface.moc"
