@@ -8,6 +8,7 @@
 #include "mainwindowform.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
 

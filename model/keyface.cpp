@@ -9,6 +9,20 @@
 #include <QPen>
 
 namespace {
+// Font, colour and width go in before the text, so the item lays its text out once.
+QGraphicsTextItem* addTextItem(QGraphicsScene& scene, const QString& text, const QFont& font, const QColor& colour,
+                               qreal textWidth = -1)
+{
+    auto* item = new QGraphicsTextItem;
+    item->setFont(font);
+    item->setDefaultTextColor(colour);
+    if (textWidth >= 0)
+        item->setTextWidth(textWidth);
+    item->setPlainText(text);
+    scene.addItem(item);
+    return item;
+}
+
 void applyStyle(QFont& font, TFontStyle style)
 {
     switch (style) {
@@ -38,8 +52,7 @@ void addLabelLines(QGraphicsScene& scene, int originX, int originY, const QStrin
         const QString& text = texts[i];
         const int h = fm.height();
         if (!vertical[i] || text.isEmpty()) {
-            QGraphicsTextItem* item = scene.addText(text, font);
-            item->setDefaultTextColor(colour);
+            QGraphicsTextItem* item = addTextItem(scene, text, font, colour);
             const int w = fm.boundingRect(text).width();
             item->setPos(X - 6 - w / 2, Y - 5 - h / 2);
             continue;
@@ -49,9 +62,7 @@ void addLabelLines(QGraphicsScene& scene, int originX, int originY, const QStrin
         const int underscore = fm.horizontalAdvance(QStringLiteral("_"));
         for (int k = 0; k < n; ++k) {
             const QString ch(text.at(k));
-            QGraphicsTextItem* item = scene.addText(ch, font);
-            item->setDefaultTextColor(colour);
-            item->setTextWidth(underscore);
+            QGraphicsTextItem* item = addTextItem(scene, ch, font, colour, underscore);
             const int cw = fm.horizontalAdvance(text.at(k));
             item->setPos(X - 6 - cw / 2, Y - 5 + s * k + ((1 - n) * s) / 2 - h / 2);
         }
@@ -75,6 +86,7 @@ QPixmap renderKeyFace(const QString texts[5], const TColor colours[5], const TBt
                       int width, int height, const QString& family)
 {
     QGraphicsScene scene;
+    scene.setItemIndexMethod(QGraphicsScene::NoIndex);  // drawn once: an index would only cost
     buildKeyFaceScene(scene, texts, colours, positions, sizes, background, styles, vertical, width, height, family);
     QPixmap pixmap(width, height);
     QPainter painter(&pixmap);

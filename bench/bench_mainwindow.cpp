@@ -1,0 +1,76 @@
+#include "keymapimgclass.h"
+#include "mainwindow.h"
+#include "mainwindowform.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace {
+void fillLayout(KeyMapImgClass& m)
+{
+    for (int c = 0; c < KeyCols; ++c)
+        for (int r = 0; r < KeyRows; ++r) {
+            TKeyMap map;
+            map.count = 5;
+            for (int j = 0; j < 5; ++j)
+                map.pairs[j].code = uint8_t(4 + (c + r + j) % 100);
+            m.setKeyMap(c, r, map);
+            for (int l = 0; l < LabelLines; ++l) {
+                m.setBtnName(c, r, l, l == 2 ? QString("Ввод") : QString("Shift"));
+                m.setBtnNamePos(c, r, l, 0, -24 + 12 * l);
+                m.setBtnNameSize(c, r, l, uint8_t(8 + l));
+                m.setFontStyle(c, r, l, TFontStyle(l % 4));
+                m.setVertName(c, r, l, l == 4);
+            }
+        }
+}
+
+void BM_refreshAllBtns_layoutView(benchmark::State& state)
+{
+    MainWindow w;
+    fillLayout(*w.model());
+    w.form()->ShowBtnLabels->trigger();
+    for (auto _ : state)
+        w.refreshAllBtns();
+}
+BENCHMARK(BM_refreshAllBtns_layoutView)->Unit(benchmark::kMillisecond);
+
+void BM_refreshAllBtns_scanCodeView(benchmark::State& state)
+{
+    MainWindow w;
+    fillLayout(*w.model());
+    w.form()->ShowScancodes->trigger();
+    for (auto _ : state)
+        w.refreshAllBtns();
+}
+BENCHMARK(BM_refreshAllBtns_scanCodeView)->Unit(benchmark::kMillisecond);
+
+// Whole process: start, build and show the window, quit.
+void BM_startup_process(benchmark::State& state)
+{
+    for (auto _ : state) {
+        pid_t pid;
+        char* argv[] = {const_cast<char*>(STARTUP_PROBE), nullptr};
+        if (posix_spawn(&pid, STARTUP_PROBE, nullptr, nullptr, argv, environ) != 0) {
+            state.SkipWithError("cannot start the probe");
+            return;
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+    }
+}
+BENCHMARK(BM_startup_process)->Unit(benchmark::kMillisecond)->Iterations(15)->Repetitions(3)->ReportAggregatesOnly(true);
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
