@@ -1,0 +1,38 @@
+// raskladka-cli convert IN OUT: between .kmp, .btv and .json, by the file endings.
+#include "clicommand.h"
+
+#include "layoutsource.h"
+
+namespace {
+int run(CliContext& ctx)
+{
+    if (ctx.args.size() != 2 || ctx.args[0].startsWith('-') || ctx.args[1].startsWith('-'))
+        return cliFail(ctx, ExitUsage, QStringLiteral("usage: raskladka-cli convert IN OUT"));
+    const QString in = ctx.args[0];
+    const QString out = ctx.args[1];
+    for (const QString& path : {in, out})
+        if (layoutKindOf(path) == LayoutKind::Unknown)
+            return cliFail(ctx, ExitUsage,
+                           path + QStringLiteral(": тип файла не понятен по имени: ожидается .kmp, .btv или .json"));
+
+    LayoutFile file = loadLayoutFile(in);
+    // Half a layout is never written: a file the editor would load only in part is refused.
+    if (!file.valid()) {
+        for (const QString& p : file.problems)
+            ctx.err << "raskladka-cli: " << in << ": " << p << "\n";
+        ctx.err << QStringLiteral("raskladka-cli: %1 не записан\n").arg(out);
+        return ExitInvalid;
+    }
+    QString error;
+    if (!saveLayoutFile(*file.model, out, file.format, &error))
+        return cliFail(ctx, ExitInvalid, out + QStringLiteral(": ") + error);
+    return ExitOk;
+}
+}  // namespace
+
+static CliCommand reg{"convert", "convert IN OUT",
+                      "Converts a layout between .btv, .kmp and .json, chosen by the file endings.\n"
+                      "    A .btv is written exactly as the editor saves the same layout; a .kmp keeps the\n"
+                      "    codes only; reading a .kmp gives each key label line 0 named after its first code.\n"
+                      "    An invalid IN is reported (with the JSON place at fault) and OUT is left as it was.",
+                      run};

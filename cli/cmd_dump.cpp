@@ -1,0 +1,100 @@
+// raskladka-cli dump FILE [--json]: every key as the editor would load it.
+#include "clicommand.h"
+
+#include "keynames.h"
+#include "layoutjson.h"
+#include "layoutsource.h"
+
+#include <QIODevice>
+
+namespace {
+QString hex2(uint8_t b) { return QString::number(b, 16).toUpper().rightJustified(2, '0'); }
+
+QString colourName(TColor c) { return '#' + hex2(c.red).toLower() + hex2(c.green).toLower() + hex2(c.blue).toLower(); }
+
+QString styleName(TFontStyle s)
+{
+    switch (int(s)) {
+    case fsNormal: return QStringLiteral("обычный");
+    case fsBold: return QStringLiteral("жирный");
+    case fsItalic: return QStringLiteral("курсив");
+    case fsBoldItalic: return QStringLiteral("жирный курсив");
+    }
+    return QStringLiteral("нестандартный");
+}
+
+bool hiddenKey(int c, int r) { return (c == 11 && (r == 3 || r == 4)) || (c == 12 && r == 4); }
+
+void printTable(QTextStream& out, const QString& path, const LayoutFile& file)
+{
+    const KeyMapImgClass& m = *file.model;
+    out << QStringLiteral("Файл: %1 (формат %2)\n").arg(path, file.format);
+    out << QStringLiteral("Шрифт макета: %1\n").arg(m.getFontFamily());
+    for (int c = 0; c < KeyCols; ++c)
+        for (int r = 0; r < KeyRows; ++r) {
+            const TKeyMap map = m.getKeyMap(c, r);
+            out << QStringLiteral("\nКлавиша (%1, %2)%3: кодов %4, пары").arg(c).arg(r)
+                       .arg(hiddenKey(c, r) ? QStringLiteral(" (скрыта)") : QString()).arg(map.count);
+            for (int j = 0; j < 5; ++j) {
+                out << ' ' << hex2(map.pairs[j].modifiers) << ':' << hex2(map.pairs[j].code);
+                if (j < map.count)
+                    out << QStringLiteral(" «%1»").arg(keyCodeName(map.pairs[j].code));
+            }
+            out << QStringLiteral("; связь %1; фон %2\n")
+                       .arg(m.getLink(c, r) ? QStringLiteral("да") : QStringLiteral("нет"), colourName(m.getBtnColor(c, r)));
+            for (int l = 0; l < LabelLines; ++l) {
+                const TBtnNamePosition pos = m.getBtnNamePos(c, r, l);
+                const TFontStyle style = m.getFontStyle(c, r, l);
+                out << QStringLiteral("  %1: «%2» цвет %3, смещение %4,%5, размер %6, стиль %7 (%8), %9\n")
+                           .arg(l + 1)
+                           .arg(m.getBtnName(c, r, l), colourName(m.getBtnNameColor(c, r, l)))
+                           .arg(pos.x)
+                           .arg(pos.y)
+                           .arg(m.getBtnNameSize(c, r, l))
+                           .arg(int(style))
+                           .arg(styleName(style),
+                                m.getVertName(c, r, l) ? QStringLiteral("вертикально") : QStringLiteral("горизонтально"));
+            }
+        }
+}
+
+int run(CliContext& ctx)
+{
+    QStringList files;
+    bool json = false;
+    for (const QString& a : ctx.args) {
+        if (a == QLatin1String("--json"))
+            json = true;
+        else if (a.startsWith('-'))
+            return cliFail(ctx, ExitUsage, QStringLiteral("unknown option %1; usage: raskladka-cli dump FILE [--json]").arg(a));
+        else
+            files << a;
+    }
+    if (files.size() != 1)
+        return cliFail(ctx, ExitUsage, QStringLiteral("usage: raskladka-cli dump FILE [--json]"));
+    const QString path = files.first();
+    const LayoutFile file = loadLayoutFile(path);
+    if (file.kind == LayoutKind::Unknown)
+        return cliFail(ctx, ExitUsage, path + QStringLiteral(": ") + file.problems.value(0));
+    for (const QString& p : file.problems)
+        ctx.err << "raskladka-cli: " << path << ": " << p << "\n";
+    if (!file.model)
+        return ExitInvalid;
+    // A file that stops part way is shown as far as the editor would load it, and still fails.
+    if (json) {
+        ctx.out.flush();
+        ctx.out.device()->write(layoutToJson(*file.model, file.format));
+    } else {
+        printTable(ctx.out, path, file);
+    }
+    return file.problems.isEmpty() ? ExitOk : ExitInvalid;
+}
+}  // namespace
+
+static CliCommand reg{"dump", "dump FILE [--json]",
+                      "Prints every key of a .kmp, .btv or .json layout as the editor would load it\n"
+                      "    (a keymap gets label line 0 named after each key's first code): codes, link,\n"
+                      "    background and the five label lines. --json prints the JSON that convert reads.\n"
+                      "    A file that stops at a key with more than 5 codes is shown as far as it loads,\n"
+                      "    with exit status 1.",
+                      run};

@@ -1,0 +1,73 @@
+#include "fileio.h"
+
+#include "filemessages.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+void setError(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+}
+}  // namespace
+
+bool readFileHead(const QString& path, qint64 maxBytes, QByteArray& bytes, QString* error)
+{
+    bytes.clear();
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        setError(error, QStringLiteral("Не удалось открыть файл %1: %2").arg(path, f.errorString()));
+        return false;
+    }
+    // read() stops at the end of the file; a pipe or device gives what it has up to maxBytes.
+    bytes = f.read(qMax<qint64>(0, maxBytes));
+    if (f.error() != QFileDevice::NoError) {
+        bytes.clear();
+        setError(error, QStringLiteral("Не удалось прочитать файл %1: %2").arg(path, f.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool isReadOnlyTarget(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile() || info.size() <= 0)
+        return false;
+    const QFileDevice::Permissions anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return !info.isWritable() || !(info.permissions() & anyWrite);
+}
+
+bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error)
+{
+    QSaveFile f(path);
+    // Never fall back to writing the target in place: that is what could leave it half written.
+    f.setDirectWriteFallback(false);
+    if (!f.open(QIODevice::WriteOnly)) {
+        setError(error, QStringLiteral("Не удалось записать файл %1: %2").arg(path, f.errorString()));
+        return false;
+    }
+    if (f.write(bytes) != bytes.size()) {
+        const QString why = f.errorString();
+        f.cancelWriting();
+        setError(error, QStringLiteral("Не удалось записать файл %1: %2").arg(path, why));
+        return false;
+    }
+    if (!f.commit()) {
+        setError(error, QStringLiteral("Не удалось записать файл %1: %2").arg(path, f.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool saveFileChecked(const QString& path, const QByteArray& bytes, QString* error)
+{
+    if (isReadOnlyTarget(path)) {
+        setError(error, MsgReadOnlyTarget);
+        return false;
+    }
+    return writeFileAtomically(path, bytes, error);
+}

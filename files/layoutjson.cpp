@@ -1,0 +1,294 @@
+#include "layoutjson.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+// ---- writing ----
+
+// A JSON string literal: UTF-8, with \u escapes for control characters and for
+// surrogates that have no partner (UTF-8 cannot carry those).
+void appendString(QByteArray& out, const QString& s)
+{
+    out += '"';
+    for (int i = 0; i < s.size(); ++i) {
+        const QChar ch = s.at(i);
+        const char16_t u = ch.unicode();
+        if (ch.isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) {
+            out += s.mid(i, 2).toUtf8();
+            ++i;
+        } else if (ch.isSurrogate() || u < 0x20) {
+            switch (u) {
+            case '\n': out += "\\n"; break;
+            case '\t': out += "\\t"; break;
+            case '\r': out += "\\r"; break;
+            default: out += "\\u" + QByteArray::number(u, 16).rightJustified(4, '0');
+            }
+        } else if (u == '"' || u == '\\') {
+            out += '\\';
+            out += char(u);
+        } else {
+            out += QString(ch).toUtf8();
+        }
+    }
+    out += '"';
+}
+
+QByteArray colourText(TColor c)
+{
+    return "\"#" + QByteArray::number(c.red, 16).rightJustified(2, '0') + QByteArray::number(c.green, 16).rightJustified(2, '0') +
+           QByteArray::number(c.blue, 16).rightJustified(2, '0') + '"';
+}
+
+QByteArray boolText(bool b) { return b ? "true" : "false"; }
+
+void appendKey(QByteArray& out, const KeyMapImgClass& m, int c, int r)
+{
+    const TKeyMap map = m.getKeyMap(c, r);
+    out += "    {\"col\": " + QByteArray::number(c) + ", \"row\": " + QByteArray::number(r) +
+           ", \"count\": " + QByteArray::number(map.count) + ", \"pairs\": [";
+    for (int j = 0; j < 5; ++j)
+        out += (j ? ", [" : "[") + QByteArray::number(map.pairs[j].modifiers) + ", " + QByteArray::number(map.pairs[j].code) + "]";
+    out += "], \"link\": " + boolText(m.getLink(c, r)) + ", \"background\": " + colourText(m.getBtnColor(c, r)) +
+           ",\n     \"lines\": [\n";
+    for (int l = 0; l < LabelLines; ++l) {
+        const TBtnNamePosition pos = m.getBtnNamePos(c, r, l);
+        out += "      {\"text\": ";
+        appendString(out, m.getBtnName(c, r, l));
+        out += ", \"color\": " + colourText(m.getBtnNameColor(c, r, l)) + ", \"x\": " + QByteArray::number(pos.x) +
+               ", \"y\": " + QByteArray::number(pos.y) + ", \"size\": " + QByteArray::number(m.getBtnNameSize(c, r, l)) +
+               ", \"style\": " + QByteArray::number(int32_t(m.getFontStyle(c, r, l))) +
+               ", \"vertical\": " + boolText(m.getVertName(c, r, l)) + (l + 1 < LabelLines ? "},\n" : "}\n");
+    }
+    out += "     ]}";
+}
+
+// ---- reading ----
+
+class Reader
+{
+public:
+    QString error;
+
+    bool fail(const QString& place, const QString& what)
+    {
+        error = place + QStringLiteral(": ") + what;
+        return false;
+    }
+
+    // An object with exactly the given fields.
+    bool object(const QJsonValue& v, const QString& place, std::initializer_list<const char*> fields, QJsonObject& out)
+    {
+        if (!v.isObject())
+            return fail(place, QStringLiteral("ожидается объект"));
+        out = v.toObject();
+        for (auto it = out.begin(); it != out.end(); ++it) {
+            bool known = false;
+            for (const char* f : fields)
+                known = known || it.key() == QLatin1String(f);
+            if (!known)
+                return fail(join(place, it.key()), QStringLiteral("неизвестное поле"));
+        }
+        for (const char* f : fields)
+            if (!out.contains(QLatin1String(f)))
+                return fail(join(place, QLatin1String(f)), QStringLiteral("нет поля"));
+        return true;
+    }
+
+    bool array(const QJsonValue& v, const QString& place, int size, QJsonArray& out)
+    {
+        if (!v.isArray() || v.toArray().size() != size)
+            return fail(place, QStringLiteral("ожидается массив из %1 элементов").arg(size));
+        out = v.toArray();
+        return true;
+    }
+
+    bool integer(const QJsonValue& v, const QString& place, qint64 lo, qint64 hi, qint64& out)
+    {
+        const double d = v.toDouble();
+        if (!v.isDouble() || !std::isfinite(d) || std::floor(d) != d || d < double(lo) || d > double(hi))
+            return fail(place, QStringLiteral("ожидается целое %1..%2").arg(lo).arg(hi));
+        out = qint64(d);
+        return true;
+    }
+
+    bool byte(const QJsonValue& v, const QString& place, uint8_t& out)
+    {
+        qint64 n = 0;
+        if (!integer(v, place, 0, 255, n))
+            return false;
+        out = uint8_t(n);
+        return true;
+    }
+
+    bool int32(const QJsonValue& v, const QString& place, int32_t& out)
+    {
+        qint64 n = 0;
+        if (!integer(v, place, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), n))
+            return false;
+        out = int32_t(n);
+        return true;
+    }
+
+    bool boolean(const QJsonValue& v, const QString& place, bool& out)
+    {
+        if (!v.isBool())
+            return fail(place, QStringLiteral("ожидается true или false"));
+        out = v.toBool();
+        return true;
+    }
+
+    // A text that fits a 24-unit slot and reads back the same.
+    bool slotText(const QJsonValue& v, const QString& place, QString& out)
+    {
+        if (!v.isString())
+            return fail(place, QStringLiteral("ожидается строка"));
+        out = v.toString();
+        if (out.size() > LabelUnits)
+            return fail(place, QStringLiteral("не более %1 знаков UTF-16, здесь %2").arg(LabelUnits).arg(out.size()));
+        if (out.contains(QChar(0)))
+            return fail(place, QStringLiteral("нулевой знак не может храниться в тексте"));
+        return true;
+    }
+
+    bool colour(const QJsonValue& v, const QString& place, TColor& out)
+    {
+        static const QRegularExpression hex(QStringLiteral("^#[0-9A-Fa-f]{6}$"));
+        if (!v.isString() || !hex.match(v.toString()).hasMatch())
+            return fail(place, QStringLiteral("ожидается цвет вида \"#rrggbb\""));
+        const uint rgb = v.toString().mid(1).toUInt(nullptr, 16);
+        out = TColor{uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb)};
+        return true;
+    }
+
+    static QString join(const QString& place, const QString& field) { return place.isEmpty() ? field : place + '.' + field; }
+    static QString index(const QString& place, int i) { return place + '[' + QString::number(i) + ']'; }
+
+    bool line(const QJsonValue& v, const QString& place, KeyMapImgClass& m, int c, int r, int l)
+    {
+        QJsonObject o;
+        if (!object(v, place, {"text", "color", "x", "y", "size", "style", "vertical"}, o))
+            return false;
+        QString text;
+        TColor colourValue;
+        int32_t x = 0, y = 0, style = 0;
+        uint8_t size = 0;
+        bool vertical = false;
+        if (!slotText(o["text"], join(place, "text"), text) || !colour(o["color"], join(place, "color"), colourValue) ||
+            !int32(o["x"], join(place, "x"), x) || !int32(o["y"], join(place, "y"), y) ||
+            !byte(o["size"], join(place, "size"), size) || !int32(o["style"], join(place, "style"), style) ||
+            !boolean(o["vertical"], join(place, "vertical"), vertical))
+            return false;
+        m.setBtnName(c, r, l, text);
+        m.setBtnNameColor(c, r, l, colourValue);
+        m.setBtnNamePos(c, r, l, x, y);
+        m.setBtnNameSize(c, r, l, size);
+        m.setFontStyle(c, r, l, TFontStyle(style));
+        m.setVertName(c, r, l, vertical);
+        return true;
+    }
+
+    bool key(const QJsonValue& v, const QString& place, KeyMapImgClass& m, int (&seen)[KeyCols][KeyRows], int index_)
+    {
+        QJsonObject o;
+        if (!object(v, place, {"col", "row", "count", "pairs", "link", "background", "lines"}, o))
+            return false;
+        qint64 c = 0, r = 0, count = 0;
+        if (!integer(o["col"], join(place, "col"), 0, KeyCols - 1, c) ||
+            !integer(o["row"], join(place, "row"), 0, KeyRows - 1, r))
+            return false;
+        if (seen[c][r] >= 0)
+            return fail(place, QStringLiteral("клавиша (%1, %2) уже описана в keys[%3]").arg(c).arg(r).arg(seen[c][r]));
+        seen[c][r] = index_;
+        if (!integer(o["count"], join(place, "count"), 0, 5, count))
+            return false;
+        TKeyMap map;
+        map.count = uint8_t(count);
+        QJsonArray pairs;
+        if (!array(o["pairs"], join(place, "pairs"), 5, pairs))
+            return false;
+        for (int j = 0; j < 5; ++j) {
+            const QString at = index(join(place, "pairs"), j);
+            QJsonArray pair;
+            if (!array(pairs[j], at, 2, pair) || !byte(pair[0], index(at, 0), map.pairs[j].modifiers) ||
+                !byte(pair[1], index(at, 1), map.pairs[j].code))
+                return false;
+        }
+        bool link = false;
+        TColor background;
+        QJsonArray lines;
+        if (!boolean(o["link"], join(place, "link"), link) || !colour(o["background"], join(place, "background"), background) ||
+            !array(o["lines"], join(place, "lines"), LabelLines, lines))
+            return false;
+        for (int l = 0; l < LabelLines; ++l)
+            if (!line(lines[l], index(join(place, "lines"), l), m, int(c), int(r), l))
+                return false;
+        m.setKeyMap(int(c), int(r), map);
+        m.setLink(int(c), int(r), link);
+        m.setBtnColor(int(c), int(r), background);
+        return true;
+    }
+};
+}  // namespace
+
+QByteArray layoutToJson(const KeyMapImgClass& model, const QString& format)
+{
+    QByteArray out = "{\n  \"format\": ";
+    appendString(out, format);
+    out += ",\n  \"fontFamily\": ";
+    appendString(out, model.getFontFamily());
+    out += ",\n  \"keys\": [\n";
+    for (int c = 0; c < KeyCols; ++c)
+        for (int r = 0; r < KeyRows; ++r) {
+            appendKey(out, model, c, r);
+            out += (c == KeyCols - 1 && r == KeyRows - 1) ? "\n" : ",\n";
+        }
+    out += "  ]\n}\n";
+    return out;
+}
+
+std::unique_ptr<KeyMapImgClass> layoutFromJson(const QByteArray& json, QString* error, QString* format)
+{
+    auto setError = [&](const QString& e) {
+        if (error)
+            *error = e;
+        return nullptr;
+    };
+    QJsonParseError parse;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &parse);
+    if (parse.error != QJsonParseError::NoError)
+        return setError(QStringLiteral("JSON: %1 (байт %2)").arg(parse.errorString()).arg(parse.offset));
+
+    Reader in;
+    QJsonObject root;
+    QString formatValue, family;
+    QJsonArray keys;
+    if (!doc.isObject())
+        return setError(QStringLiteral("(документ): ожидается объект"));
+    if (!in.object(doc.object(), QString(), {"format", "fontFamily", "keys"}, root))
+        return setError(in.error);
+    formatValue = root["format"].toString();
+    if (formatValue != QLatin1String("kmp") && formatValue != QLatin1String("btv"))
+        return setError(QStringLiteral("format: ожидается \"kmp\" или \"btv\""));
+    if (!in.slotText(root["fontFamily"], QStringLiteral("fontFamily"), family) ||
+        !in.array(root["keys"], QStringLiteral("keys"), KeyCols * KeyRows, keys))
+        return setError(in.error);
+
+    auto model = std::make_unique<KeyMapImgClass>();
+    model->setFontFamily(family);
+    int seen[KeyCols][KeyRows];
+    for (auto& col : seen)
+        for (int& s : col)
+            s = -1;
+    for (int i = 0; i < keys.size(); ++i)
+        if (!in.key(keys[i], Reader::index(QStringLiteral("keys"), i), *model, seen, i))
+            return setError(in.error);
+    if (format)
+        *format = formatValue;
+    return model;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The layout as JSON, for raskladka-cli's dump and convert:
+//
+//   {"format": "kmp" | "btv", "fontFamily": "...", "keys": [78 objects]}
+//   key:  {"col", "row", "count", "pairs": [[modifiers, code] x 5], "link",
+//          "background": "#rrggbb", "lines": [5 line objects]}
+//   line: {"text", "color": "#rrggbb", "x", "y", "size", "style", "vertical"}
+//
+// Keys are written columns outer, rows inner; colours in lower-case hex; "style" is
+// the stored number, also outside 0..3. Texts that are not valid UTF-16 (a surrogate
+// cut off at the 24th unit) are written with \u escapes, so they come back unit for unit.
+#include "keymapimgclass.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+// UTF-8 JSON of the whole model; `format` names the kind of file it came from.
+QByteArray layoutToJson(const KeyMapImgClass& model, const QString& format);
+
+// Reads JSON written by layoutToJson (or edited by hand) into a new model. Everything
+// is checked: every field present and of its type and range, no unknown field, texts
+// and the family at most 24 UTF-16 units, each of the 78 keys exactly once (in any
+// order). On the first problem returns null and `error` names its place, e.g.
+// "keys[12].lines[3].size: ожидается целое 0..255".
+std::unique_ptr<KeyMapImgClass> layoutFromJson(const QByteArray& json, QString* error, QString* format = nullptr);

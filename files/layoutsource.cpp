@@ -1,0 +1,149 @@
+#include "layoutsource.h"
+
+#include "buttonviewfile.h"
+#include "fileio.h"
+#include "filemessages.h"
+#include "keymapfile.h"
+#include "layoutjson.h"
+
+#include <QFileInfo>
+
+namespace {
+QString hexByte(uint8_t b) { return QStringLiteral("0x") + QString::number(b, 16).toUpper().rightJustified(2, '0'); }
+
+void loadKeymap(const QByteArray& bytes, LayoutFile& file)
+{
+    file.format = QStringLiteral("kmp");
+    const KeymapFileCheck check = checkKeymapFile(bytes);
+    if (check.status == KeymapFileCheck::TooShort) {
+        file.problems << QStringLiteral("%1: в файле %2 байт, карта сканкодов занимает %3")
+                             .arg(MsgFormatError).arg(check.size).arg(KeymapFileSize);
+        return;
+    }
+    if (check.status == KeymapFileCheck::BadChecksum)
+        file.problems << QStringLiteral("%1: по байтам 0..879 получается %2, в байте 880 записано %3")
+                             .arg(MsgChecksumError, hexByte(check.expectedChecksum), hexByte(check.storedChecksum));
+    if (check.badSlot >= 0) {
+        const TKeySlot k = KeySlots[check.badSlot];
+        const QString owner = k.isKey() ? QStringLiteral("клавиша (%1, %2)").arg(k.col).arg(k.row)
+                                        : QStringLiteral("не занят клавишей");
+        file.problems << QStringLiteral("%1: слот %2 (%3), количество %4")
+                             .arg(MsgBadCodeCount).arg(check.badSlot).arg(owner).arg(check.badCount);
+    }
+    if (!check.ok())
+        return;
+    file.notes << QStringLiteral("контрольная сумма: %1").arg(hexByte(check.storedChecksum));
+    file.model = std::make_unique<KeyMapImgClass>();
+    decodeKeymapFile(bytes, *file.model);
+}
+
+void loadButtonView(const QByteArray& bytes, LayoutFile& file)
+{
+    file.format = QStringLiteral("btv");
+    const ButtonViewFileCheck check = checkButtonViewFile(bytes);
+    if (check.status == ButtonViewFileCheck::TooShort) {
+        file.problems << QStringLiteral("%1: в файле %2 байт, макет раскладки занимает %3")
+                             .arg(MsgFormatError).arg(check.size).arg(ButtonViewFileSize);
+        return;
+    }
+    if (check.status == ButtonViewFileCheck::BadMark)
+        file.problems << QStringLiteral("%1: метка по смещению %2 равна 0x%3, ожидается 0x%4")
+                             .arg(MsgFormatError)
+                             .arg(BtvOffset::Mark)
+                             .arg(uint32_t(check.mark), 8, 16, QChar('0'))
+                             .arg(uint32_t(ButtonViewMark), 8, 16, QChar('0'));
+    if (check.badKey.x() >= 0)
+        file.problems << QStringLiteral("%1: клавиша (%2, %3), количество %4")
+                             .arg(MsgBadCodeCount).arg(check.badKey.x()).arg(check.badKey.y()).arg(check.badCount);
+    if (!check.ok())
+        return;
+    file.model = std::make_unique<KeyMapImgClass>();
+    loadButtonViewFile(bytes, *file.model);
+}
+
+void loadJson(const QByteArray& bytes, LayoutFile& file)
+{
+    if (bytes.size() > MaxJsonLayoutBytes) {
+        file.problems << QStringLiteral("файл больше %1 байт, это не раскладка").arg(MaxJsonLayoutBytes);
+        return;
+    }
+    QString error;
+    file.model = layoutFromJson(bytes, &error, &file.format);
+    if (!file.model)
+        file.problems << error;
+}
+}  // namespace
+
+LayoutKind layoutKindOf(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("kmp"))
+        return LayoutKind::Keymap;
+    if (suffix == QLatin1String("btv"))
+        return LayoutKind::ButtonView;
+    if (suffix == QLatin1String("json"))
+        return LayoutKind::Json;
+    return LayoutKind::Unknown;
+}
+
+LayoutFile loadLayoutFile(const QString& path)
+{
+    LayoutFile file;
+    file.kind = layoutKindOf(path);
+    qint64 limit = 0;
+    switch (file.kind) {
+    case LayoutKind::Unknown:
+        file.problems << QStringLiteral("тип файла не понятен по имени: ожидается .kmp, .btv или .json");
+        return file;
+    case LayoutKind::Keymap:
+        limit = KeymapFileSize;
+        break;
+    case LayoutKind::ButtonView:
+        limit = ButtonViewFileSize;
+        break;
+    case LayoutKind::Json:
+        limit = MaxJsonLayoutBytes + 1;
+        break;
+    }
+    QByteArray bytes;
+    QString error;
+    if (!readFileHead(path, limit, bytes, &error)) {
+        file.problems << error;
+        return file;
+    }
+    const QFileInfo info(path);
+    file.fileSize = info.isFile() ? info.size() : -1;
+    if (file.kind != LayoutKind::Json && file.fileSize > limit)
+        file.notes << QStringLiteral("в файле %1 байт, используются первые %2").arg(file.fileSize).arg(limit);
+    switch (file.kind) {
+    case LayoutKind::Keymap:
+        loadKeymap(bytes, file);
+        break;
+    case LayoutKind::ButtonView:
+        loadButtonView(bytes, file);
+        break;
+    case LayoutKind::Json:
+        loadJson(bytes, file);
+        break;
+    case LayoutKind::Unknown:
+        break;
+    }
+    return file;
+}
+
+bool saveLayoutFile(KeyMapImgClass& model, const QString& path, const QString& jsonFormat, QString* error)
+{
+    switch (layoutKindOf(path)) {
+    case LayoutKind::Keymap:
+        return saveKeymapFile(model, path, error);
+    case LayoutKind::ButtonView:
+        return saveButtonViewFile(model, path, error);
+    case LayoutKind::Json:
+        return saveFileChecked(path, layoutToJson(model, jsonFormat), error);
+    case LayoutKind::Unknown:
+        break;
+    }
+    if (error)
+        *error = QStringLiteral("тип файла не понятен по имени: ожидается .kmp, .btv или .json");
+    return false;
+}

@@ -1,0 +1,37 @@
+#pragma once
+// Any layout file by its ending (.kmp, .btv, .json), loaded the way the editor opens
+// it and explained when it cannot be: raskladka-cli's info, dump and convert.
+#include "keymapimgclass.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+enum class LayoutKind { Unknown, Keymap, ButtonView, Json };
+
+// By the file name's ending, ignoring case.
+LayoutKind layoutKindOf(const QString& path);
+
+// JSON layouts larger than this are refused unread.
+constexpr qint64 MaxJsonLayoutBytes = 16 * 1024 * 1024;
+
+struct LayoutFile {
+    LayoutKind kind = LayoutKind::Unknown;
+    // The layout as the editor would hold it after opening the file: null when the
+    // editor would refuse the file (or it cannot be read), partly loaded when a key
+    // map has more than 5 codes.
+    std::unique_ptr<KeyMapImgClass> model;
+    QString format;        // "kmp" or "btv"; for JSON the format it names
+    QStringList problems;  // each the editor's text with the particulars, e.g. the slot
+    QStringList notes;     // facts worth telling about a file that loads: checksum, unused bytes
+    qint64 fileSize = -1;  // bytes in the file, -1 when unknown
+
+    bool valid() const { return model && problems.isEmpty(); }
+};
+
+LayoutFile loadLayoutFile(const QString& path);
+
+// Writes the model as the file kind `path` names, with the editor's read-only rule and
+// an atomic write; JSON names `jsonFormat` as its format. False with `error`.
+bool saveLayoutFile(KeyMapImgClass& model, const QString& path, const QString& jsonFormat, QString* error);
