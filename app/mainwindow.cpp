@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "btnpropdialog.h"
 #include "dialog_td.h"
 #include "fontcheck.h"
 #include "keyface.h"
@@ -66,14 +67,18 @@ MainWindow::MainWindow(QWidget* parent)
                 b->setGeometry(keyRect(base, col, row));
             b->setIconSize(keyMapImg->getBtnSize(col, row));
             b->setStyleSheet(KeyStyleSheet);
+            connect(b, &QPushButton::clicked, this, [this, col, row] { openKeyProperties(col, row); });
         }
     viewMode = ScanCodeView;
     refreshAllBtns();
 
+    btnPropDialog = new BtnPropDialog(nullptr);
     msgWnd = new msgwindow(nullptr);
     statusLabel = new QLabel(this);
     statusBar()->addWidget(statusLabel, 0);
     statusLabel->setText(ViewTexts[viewMode]);
+    connect(btnPropDialog, &BtnPropDialog::SaveBtnMapFromDialog, this, &MainWindow::setBtnMapFromDialog);
+    connect(btnPropDialog, &BtnPropDialog::UncheckBtn, this, &MainWindow::UncheckBtn);
     connect(this, &MainWindow::showmsg, msgWnd, &msgwindow::showmsg);
     fontDialog = new Dialog_TD(this);
     connect(fontDialog, &Dialog_TD::storefontfam, this, &MainWindow::changeFont);
@@ -83,6 +88,7 @@ MainWindow::MainWindow(QWidget* parent)
 MainWindow::~MainWindow()
 {
     delete msgWnd;
+    delete btnPropDialog;
     delete keyMapImg;
     delete ui;
 }
@@ -135,6 +141,31 @@ void MainWindow::setViewMode(int mode)
     viewMode = mode;
     if (statusLabel)
         statusLabel->setText(ViewTexts[mode]);
+}
+
+void MainWindow::openKeyProperties(int col, int row)
+{
+    btnPropDialog->loadKey(col, row, keyMapImg);
+    btnPropDialog->show();
+}
+
+void MainWindow::setBtnMapFromDialog(int col, int row, TKeyMap keymap, QString* pname, bool link,
+                                     TColor* pbtnnamecolor, TBtnNamePosition* pbtnnamepos,
+                                     unsigned char* pbtnnamesize, TColor btncolor, TFontStyle* pfontstyle,
+                                     bool* vertname)
+{
+    keyMapImg->setKeyMap(col, row, keymap);
+    for (int i = 0; i < LabelLines; ++i) {
+        keyMapImg->setBtnName(col, row, i, pname[i]);
+        keyMapImg->setBtnNamePos(col, row, i, pbtnnamepos[i].x, pbtnnamepos[i].y);
+        keyMapImg->setBtnNameSize(col, row, i, pbtnnamesize[i]);
+        keyMapImg->setBtnNameColor(col, row, i, pbtnnamecolor[i]);
+        keyMapImg->setFontStyle(col, row, i, pfontstyle[i]);
+        keyMapImg->setVertName(col, row, i, vertname[i]);
+    }
+    keyMapImg->setLink(col, row, link);
+    keyMapImg->setBtnColor(col, row, btncolor);
+    refreshBtn(col, row);
 }
 
 void MainWindow::UncheckBtn(int col, int row)

@@ -8,6 +8,7 @@ class QLabel;
 class QPushButton;
 class KeyMapImgClass;
 class msgwindow;
+class BtnPropDialog;
 class Dialog_TD;
 class Ui_MainWindow;
 
@@ -31,6 +32,7 @@ public:
     Ui_MainWindow* form() const { return ui; }
     QLabel* statusLabelWidget() const { return statusLabel; }
     msgwindow* messageWindow() const { return msgWnd; }
+    BtnPropDialog* propertiesDialog() const { return btnPropDialog; }
     Dialog_TD* labelFontDialog() const { return fontDialog; }
 
     // The scan-code view's face of one key: its codes in "Courier New" bold 12.
@@ -42,6 +44,9 @@ signals:
     void showmsg(QString text, QString title);
 
 private slots:
+    void setBtnMapFromDialog(int col, int row, TKeyMap keymap, QString* pname, bool link, TColor* pbtnnamecolor,
+                             TBtnNamePosition* pbtnnamepos, unsigned char* pbtnnamesize, TColor btncolor,
+                             TFontStyle* pfontstyle, bool* vertname);
     void UncheckBtn(int col, int row);
     void changeFont(QString family);
     void on_actionExit_triggered();
@@ -54,6 +59,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // One handler for all 78 key buttons: the properties of (col, row), shown without waiting.
+    void openKeyProperties(int col, int row);
     void setViewMode(int mode);
     // Font check shared by the layout view and the label sheet: false (with the
     // message and the scan-code view) when the label font cannot be drawn here.
@@ -63,6 +70,7 @@ private:
     QPushButton* keyButtons[78];
     KeyMapImgClass* keyMapImg = nullptr;
     Ui_MainWindow* ui = nullptr;
+    BtnPropDialog* btnPropDialog = nullptr;
     msgwindow* msgWnd = nullptr;
     int viewMode = ScanCodeView;
     Dialog_TD* fontDialog = nullptr;
