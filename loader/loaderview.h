@@ -1,0 +1,27 @@
+#pragma once
+#include <QString>
+
+// What the transfer protocol shows and reads while it runs. The loader dialog
+// maps these onto its controls; the command-line tool onto standard error.
+class LoaderView
+{
+public:
+    virtual ~LoaderView() = default;
+
+    // The port chosen at the moment of opening; empty when none is offered.
+    virtual QString currentPortName() const = 0;
+
+    virtual void clearLog() = 0;
+    virtual void appendLog(const QString& line) = 0;
+
+    // Back to "no progress" (the bar's reset, not value 0).
+    virtual void resetProgress() = 0;
+    // 0..880: the index of the image byte just written.
+    virtual void setProgress(int value) = 0;
+
+    virtual void setPortButtonText(const QString& text) = 0;
+    virtual void setTransferButtonText(const QString& text) = 0;
+    virtual void setPortButtonEnabled(bool enabled) = 0;
+    virtual void setTransferButtonEnabled(bool enabled) = 0;
+    virtual void setExitButtonEnabled(bool enabled) = 0;
+};

@@ -1,0 +1,391 @@
+// raskladka-simkbd: a stand-in for the keyboard on a pseudo-terminal, so the
+// loader can be tried and tested without hardware.
+//
+// It prints the terminal's path (the port to open) on one line of standard
+// output and answers like the keyboard:
+//   - 881 bytes received form an upload. The answer is the CRC-8 it computed
+//     over bytes 0..879 (the echo the host compares with byte 880), then the
+//     layout address 00 68 00 00. A valid image is kept for later reads.
+//   - The two bytes 42 C9, followed by a quiet gap (--gap, 100 ms by default),
+//     form a read request; the answer is the 881-byte image held.
+// The host writes an upload as one burst, so an upload whose first two bytes
+// happen to be 42 C9 goes on within microseconds and never leaves that gap.
+// Other bytes that stop short of 881 for the gap are dropped as noise.
+//
+// It ends on SIGTERM, SIGINT or SIGHUP, when its parent dies, and when its
+// standard input reaches end of file (unless that is a terminal), so a test
+// that loses track of it never leaves it behind.
+
+#include "keyimage.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <poll.h>
+#include <string>
+#include <sys/prctl.h>
+#include <termios.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Bytes = std::vector<uint8_t>;
+
+enum class UploadAnswer { Good, None, Short, BadEcho, BadAddress, Extra };
+enum class ReadAnswer { Good, None, Short, Corrupt, Extra };
+
+struct Options {
+    std::string imageFile;
+    std::string saveFile;
+    UploadAnswer upload = UploadAnswer::Good;
+    ReadAnswer read = ReadAnswer::Good;
+    int gapMs = 100;
+    int delayMs = 0;
+};
+
+const char* const Usage =
+    "Usage: raskladka-simkbd [OPTIONS]\n"
+    "Opens a pseudo-terminal, prints its path and answers on it like the keyboard.\n"
+    "\n"
+    "  --image FILE          image to hold at start (an 881-byte .kmp); default all zero\n"
+    "  --save FILE           write every received upload (881 bytes) to FILE\n"
+    "  --upload-answer MODE  good, none, short (4 bytes), bad-echo, bad-address,\n"
+    "                        extra (trailing bytes after the 5)\n"
+    "  --read-answer MODE    good, none, short (880 bytes), corrupt (bad checksum),\n"
+    "                        extra (900 bytes)\n"
+    "  --gap MS              quiet time that ends a read request (default 100)\n"
+    "  --delay MS            time before each answer (default 0)\n"
+    "\n"
+    "Try the editor with it:  RASKLADKA_EXTRA_PORTS=\"PATH=Magnetic Stripe Reader (simulated)\"\n";
+
+volatile sig_atomic_t g_stop = 0;
+int g_wakeFd = -1;
+
+void onSignal(int)
+{
+    g_stop = 1;
+    const char c = 0;
+    [[maybe_unused]] ssize_t n = write(g_wakeFd, &c, 1);
+}
+
+void say(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void say(const char* fmt, ...)
+{
+    va_list ap;
+    va_start(ap, fmt);
+    std::fputs("raskladka-simkbd: ", stderr);
+    std::vfprintf(stderr, fmt, ap);
+    std::fputc('\n', stderr);
+    va_end(ap);
+}
+
+bool parseInt(const char* s, int& out)
+{
+    char* end = nullptr;
+    const long v = std::strtol(s, &end, 10);
+    if (!*s || *end || v < 0 || v > 600000)
+        return false;
+    out = int(v);
+    return true;
+}
+
+bool parseOptions(int argc, char** argv, Options& o)
+{
+    const std::map<std::string, UploadAnswer> uploads{{"good", UploadAnswer::Good},
+                                                      {"none", UploadAnswer::None},
+                                                      {"short", UploadAnswer::Short},
+                                                      {"bad-echo", UploadAnswer::BadEcho},
+                                                      {"bad-address", UploadAnswer::BadAddress},
+                                                      {"extra", UploadAnswer::Extra}};
+    const std::map<std::string, ReadAnswer> reads{{"good", ReadAnswer::Good},
+                                                  {"none", ReadAnswer::None},
+                                                  {"short", ReadAnswer::Short},
+                                                  {"corrupt", ReadAnswer::Corrupt},
+                                                  {"extra", ReadAnswer::Extra}};
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
+            std::fputs(Usage, stdout);
+            std::exit(0);
+        }
+        if (i + 1 >= argc) {
+            say("option %s needs a value", a.c_str());
+            return false;
+        }
+        const char* v = argv[++i];
+        if (a == "--image")
+            o.imageFile = v;
+        else if (a == "--save")
+            o.saveFile = v;
+        else if (a == "--upload-answer" && uploads.count(v))
+            o.upload = uploads.at(v);
+        else if (a == "--read-answer" && reads.count(v))
+            o.read = reads.at(v);
+        else if (a == "--gap" && parseInt(v, o.gapMs))
+            continue;
+        else if (a == "--delay" && parseInt(v, o.delayMs))
+            continue;
+        else {
+            say("bad option: %s %s", a.c_str(), v);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool readFile(const std::string& path, Bytes& out)
+{
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    out.assign(ImageSize + 1, 0);
+    const size_t n = std::fread(out.data(), 1, out.size(), f);
+    std::fclose(f);
+    out.resize(n);
+    return true;
+}
+
+// Written beside the target and renamed, so a reader never sees half a file.
+bool writeFileAtomically(const std::string& path, const Bytes& data)
+{
+    const std::string tmp = path + ".part";
+    FILE* f = std::fopen(tmp.c_str(), "wb");
+    if (!f)
+        return false;
+    const bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+    if (std::fclose(f) != 0 || !ok) {
+        std::remove(tmp.c_str());
+        return false;
+    }
+    return std::rename(tmp.c_str(), path.c_str()) == 0;
+}
+
+class Keyboard
+{
+public:
+    Keyboard(const Options& o, Bytes image) : m_opt(o), m_image(std::move(image)) {}
+
+    // Bytes from the host. Returns what to send back, if anything is due now.
+    void receive(const uint8_t* data, size_t n, Clock::time_point now)
+    {
+        m_pending.insert(m_pending.end(), data, data + n);
+        m_lastRx = now;
+        while (m_pending.size() >= size_t(ImageSize)) {
+            const Bytes upload(m_pending.begin(), m_pending.begin() + ImageSize);
+            m_pending.erase(m_pending.begin(), m_pending.begin() + ImageSize);
+            onUpload(upload, now);
+        }
+    }
+
+    // Called when the line has been quiet; decides what a short burst was.
+    void idle(Clock::time_point now)
+    {
+        if (m_pending.empty() || now < gapEnd())
+            return;
+        if (m_pending.size() == 2 && m_pending[0] == 0x42 && m_pending[1] == 0xC9)
+            onReadRequest(now);
+        else
+            say("dropped %zu bytes that were neither an upload nor a read request", m_pending.size());
+        m_pending.clear();
+    }
+
+    // The next moment idle() or an answer needs attention, if any.
+    bool nextDeadline(Clock::time_point& t) const
+    {
+        bool any = false;
+        if (!m_pending.empty()) {
+            t = gapEnd();
+            any = true;
+        }
+        if (!m_scheduled.empty() && (!any || m_sendAt < t)) {
+            t = m_sendAt;
+            any = true;
+        }
+        return any;
+    }
+
+    // Answers whose delay has passed move to the output queue.
+    void release(Clock::time_point now, Bytes& out)
+    {
+        if (m_scheduled.empty() || now < m_sendAt)
+            return;
+        out.insert(out.end(), m_scheduled.begin(), m_scheduled.end());
+        m_scheduled.clear();
+    }
+
+private:
+    Clock::time_point gapEnd() const { return m_lastRx + std::chrono::milliseconds(m_opt.gapMs); }
+
+    void answer(const Bytes& bytes, Clock::time_point now)
+    {
+        m_scheduled.insert(m_scheduled.end(), bytes.begin(), bytes.end());
+        m_sendAt = now + std::chrono::milliseconds(m_opt.delayMs);
+    }
+
+    void onUpload(const Bytes& upload, Clock::time_point now)
+    {
+        const uint8_t crc = imageChecksum(upload.data());
+        const bool valid = crc == upload[ImageChecksumOffset];
+        say("upload of %d bytes, checksum %02X %s", ImageSize, crc, valid ? "valid" : "INVALID");
+        if (valid)
+            m_image = upload;
+        if (!m_opt.saveFile.empty() && !writeFileAtomically(m_opt.saveFile, upload))
+            say("cannot write %s: %s", m_opt.saveFile.c_str(), std::strerror(errno));
+
+        Bytes a{crc, 0x00, 0x68, 0x00, 0x00};
+        switch (m_opt.upload) {
+        case UploadAnswer::Good: break;
+        case UploadAnswer::None: return;
+        case UploadAnswer::Short: a.resize(4); break;
+        case UploadAnswer::BadEcho: a[0] = uint8_t(crc ^ 0xFF); break;
+        case UploadAnswer::BadAddress: a[2] = 0x69; break;
+        case UploadAnswer::Extra: a.insert(a.end(), {0xAA, 0x55, 0x01}); break;
+        }
+        answer(a, now);
+    }
+
+    void onReadRequest(Clock::time_point now)
+    {
+        say("read request");
+        Bytes a = m_image;
+        switch (m_opt.read) {
+        case ReadAnswer::Good: break;
+        case ReadAnswer::None: return;
+        case ReadAnswer::Short: a.resize(ImageSize - 1); break;
+        case ReadAnswer::Corrupt: a[5] ^= 0x01; break;
+        case ReadAnswer::Extra: a.resize(900, 0x5A); break;
+        }
+        answer(a, now);
+    }
+
+    const Options& m_opt;
+    Bytes m_image;
+    Bytes m_pending;
+    Bytes m_scheduled;
+    Clock::time_point m_lastRx{};
+    Clock::time_point m_sendAt{};
+};
+
+int openMaster(std::string& slavePath)
+{
+    const int fd = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0 || grantpt(fd) != 0 || unlockpt(fd) != 0)
+        return -1;
+    const char* name = ptsname(fd);
+    if (!name)
+        return -1;
+    slavePath = name;
+    // Raw from the start: nothing may be echoed or translated before the host
+    // opens the port and sets its own mode.
+    termios t{};
+    if (tcgetattr(fd, &t) == 0) {
+        cfmakeraw(&t);
+        tcsetattr(fd, TCSANOW, &t);
+    }
+    const int slave = open(name, O_RDWR | O_NOCTTY);
+    if (slave >= 0) {
+        if (tcgetattr(slave, &t) == 0) {
+            cfmakeraw(&t);
+            tcsetattr(slave, TCSANOW, &t);
+        }
+        close(slave);
+    }
+    return fd;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options opt;
+    if (!parseOptions(argc, argv, opt)) {
+        std::fputs(Usage, stderr);
+        return 2;
+    }
+
+    Bytes image(ImageSize, 0);  // all zero: a valid image whose checksum is 0
+    if (!opt.imageFile.empty()) {
+        if (!readFile(opt.imageFile, image) || image.size() != size_t(ImageSize)) {
+            say("%s is not an %d-byte image", opt.imageFile.c_str(), ImageSize);
+            return 1;
+        }
+    }
+
+    int wake[2];
+    if (pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0)
+        return 1;
+    g_wakeFd = wake[1];
+    struct sigaction sa{};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    for (int s : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(s, &sa, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+
+    std::string slavePath;
+    const int master = openMaster(slavePath);
+    if (master < 0) {
+        say("cannot open a pseudo-terminal: %s", std::strerror(errno));
+        return 1;
+    }
+    std::printf("%s\n", slavePath.c_str());
+    std::fflush(stdout);
+
+    const bool watchStdin = !isatty(STDIN_FILENO);
+    Keyboard kbd(opt, image);
+    Bytes out;
+    uint8_t buf[4096];
+    while (!g_stop) {
+        const Clock::time_point now = Clock::now();
+        kbd.idle(now);
+        kbd.release(now, out);
+
+        int timeoutMs = -1;
+        Clock::time_point deadline;
+        if (kbd.nextDeadline(deadline)) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
+            timeoutMs = int(std::max<long long>(0, left + 1));
+        }
+        pollfd fds[3] = {{master, short(POLLIN | (out.empty() ? 0 : POLLOUT)), 0},
+                         {wake[0], POLLIN, 0},
+                         {watchStdin ? STDIN_FILENO : -1, POLLIN, 0}};
+        const int r = poll(fds, 3, timeoutMs);
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            say("poll: %s", std::strerror(errno));
+            break;
+        }
+        if (fds[2].revents) {
+            const ssize_t n = read(STDIN_FILENO, buf, sizeof buf);
+            if (n <= 0)
+                break;  // the parent has gone or closed our input: stop
+        }
+        if (fds[0].revents & POLLIN) {
+            const ssize_t n = read(master, buf, sizeof buf);
+            if (n > 0)
+                kbd.receive(buf, size_t(n), Clock::now());
+        } else if (fds[0].revents & POLLHUP) {
+            // No one has the port open: the master reports hang-up until
+            // someone does. Pending output is meant for the closed session.
+            out.clear();
+            poll(nullptr, 0, 10);
+        }
+        if ((fds[0].revents & POLLOUT) && !out.empty()) {
+            const ssize_t n = write(master, out.data(), out.size());
+            if (n > 0)
+                out.erase(out.begin(), out.begin() + n);
+        }
+    }
+    close(master);
+    return 0;
+}
