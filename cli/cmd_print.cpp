@@ -1,0 +1,150 @@
+// raskladka-cli print FILE --sheet labels|codes -o OUT.pdf: the editor's printed
+// sheets as a PDF, same scene and scale, no dialog.
+#include "clicommand.h"
+
+#include "fontcheck.h"
+#include "layoutsource.h"
+#include "sheetprinter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <sys/stat.h>
+
+namespace {
+const QString Usage = QStringLiteral("usage: raskladka-cli print FILE --sheet labels|codes -o OUT.pdf");
+
+struct PrintArgs {
+    QString input;
+    QString output;
+    QString sheet;
+};
+
+// Accepts "--sheet X", "--sheet=X", "-o X", "--output X" and "--output=X".
+bool parseArgs(const QStringList& args, PrintArgs& parsed, QString& error)
+{
+    QStringList files;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        QString* target = nullptr;
+        QString value;
+        bool hasValue = false;
+        for (auto [name, field] : {std::pair{QStringLiteral("--sheet"), &parsed.sheet},
+                                   {QStringLiteral("-o"), &parsed.output},
+                                   {QStringLiteral("--output"), &parsed.output}}) {
+            if (a == name) {
+                target = field;
+            } else if (a.startsWith(name + '=') && name != QLatin1String("-o")) {
+                target = field;
+                value = a.mid(name.size() + 1);
+                hasValue = true;
+            }
+        }
+        if (!target) {
+            if (a.startsWith('-') && a.size() > 1) {
+                error = QStringLiteral("unknown option %1; ").arg(a) + Usage;
+                return false;
+            }
+            files << a;
+            continue;
+        }
+        if (!hasValue) {
+            if (i + 1 >= args.size()) {
+                error = QStringLiteral("%1 needs a value; ").arg(a) + Usage;
+                return false;
+            }
+            value = args[++i];
+        }
+        *target = value;
+    }
+    if (files.size() != 1 || parsed.output.isEmpty() || parsed.sheet.isEmpty()) {
+        error = Usage;
+        return false;
+    }
+    if (parsed.sheet != QLatin1String("labels") && parsed.sheet != QLatin1String("codes")) {
+        error = QStringLiteral("--sheet must be labels or codes, not '%1'; ").arg(parsed.sheet) + Usage;
+        return false;
+    }
+    parsed.input = files.first();
+    return true;
+}
+
+// The PDF is written beside OUT under a temporary name and moved over it only when
+// complete, so a failed run never leaves a truncated file or spoils an older one.
+bool printToPdf(const KeyMapImgClass& model, PrintSheet sheet, const QString& out, QString& error)
+{
+    const QFileInfo info(out);
+    QTemporaryFile temp(info.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(info.fileName())));
+    if (!temp.open()) {
+        error = QStringLiteral("%1: не удалось записать файл: %2").arg(out, temp.errorString());
+        return false;
+    }
+    temp.close();
+    bool painted = false;
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        setupPdfPrinter(printer, temp.fileName());
+        painted = sheet == PrintSheet::Labels ? printLabelSheet(printer, model) : printKeymapSheet(printer, model);
+    }  // the PDF is complete once the printer is gone
+    if (!painted || QFileInfo(temp.fileName()).size() == 0) {
+        error = QStringLiteral("%1: не удалось записать файл").arg(out);
+        return false;
+    }
+    // rename(2) replaces an existing file in one step; QFile::rename refuses to.
+    if (std::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(out).constData()) != 0) {
+        error = QStringLiteral("%1: не удалось записать файл: %2").arg(out, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    temp.setAutoRemove(false);
+    // The temporary file was private; the PDF gets the permissions of any new file.
+    const mode_t mask = umask(0);
+    umask(mask);
+    chmod(QFile::encodeName(out).constData(), 0666 & ~mask);
+    return true;
+}
+
+int run(CliContext& ctx)
+{
+    PrintArgs args;
+    QString error;
+    if (!parseArgs(ctx.args, args, error))
+        return cliFail(ctx, ExitUsage, error);
+
+    const LayoutFile file = loadLayoutFile(args.input);
+    if (file.kind == LayoutKind::Unknown)
+        return cliFail(ctx, ExitUsage, args.input + QStringLiteral(": ") + file.problems.value(0));
+    // A layout the editor would refuse, or load only in part, is not printed:
+    // half a sheet of stickers is worse than none.
+    if (!file.valid()) {
+        for (const QString& p : file.problems)
+            ctx.err << "raskladka-cli: " << args.input << ": " << p << "\n";
+        ctx.err << QStringLiteral("raskladka-cli: %1 не записан\n").arg(args.output);
+        return ExitInvalid;
+    }
+    const PrintSheet sheet = args.sheet == QLatin1String("labels") ? PrintSheet::Labels : PrintSheet::Codes;
+    // Like the editor, the labels are never printed in a substitute font.
+    if (sheet == PrintSheet::Labels) {
+        const QString family = file.model->getFontFamily();
+        if (!isFontFamilyInstalled(family))
+            return cliFail(ctx, ExitInvalid, labelFontMissingMessage(family));
+    }
+    if (!printToPdf(*file.model, sheet, args.output, error))
+        return cliFail(ctx, ExitInvalid, error);
+    return ExitOk;
+}
+}  // namespace
+
+static CliCommand reg{"print", "print FILE --sheet labels|codes -o OUT.pdf",
+                      "Prints a .btv, .kmp or .json layout into a one-page landscape A4 PDF, exactly\n"
+                      "    as the editor prints it: labels is the sheet of key stickers with cutting\n"
+                      "    marks (\"Печать макета\"), codes the listing of scan codes (\"Печать карты\"),\n"
+                      "    both at the keyboard's scale. The labels sheet is refused when the layout's\n"
+                      "    label font is not installed. An invalid FILE leaves OUT as it was.",
+                      run};
