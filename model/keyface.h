@@ -4,11 +4,32 @@
 #include <QPixmap>
 #include <QString>
 
+#include <QColor>
+#include <QFont>
+#include <QList>
+#include <QPoint>
+
 class QGraphicsScene;
 
-// Adds the five label lines of one key to `scene`, centred on (originX, originY):
-// one font carried from line to line, its metrics taken after the size is set and
-// before the line's style is applied. Shared by the key faces and the printed sheet.
+// One text item of a label: a whole horizontal line, or one character of a
+// vertical line (whose item is as wide as "_" in the line's font).
+struct LabelPlacement {
+    QString text;
+    QFont font;
+    QColor colour;
+    QPoint pos;         // top-left corner of the item
+    int textWidth = -1; // -1: natural width
+};
+
+// Where the five label lines of one key go, centred on (originX, originY): one font
+// carried from line to line, its metrics taken after the size is set and before
+// the line's style is applied.
+QList<LabelPlacement> layoutLabelLines(int originX, int originY, const QString texts[5], const TColor colours[5],
+                                       const TBtnNamePosition positions[5], const uint8_t sizes[5],
+                                       const TFontStyle styles[5], const bool vertical[5], const QString& family);
+
+// Adds the label lines of layoutLabelLines() to `scene` as plain-text items.
+// Shared by the key faces and the printed sheet.
 void addLabelLines(QGraphicsScene& scene, int originX, int originY, const QString texts[5], const TColor colours[5],
                    const TBtnNamePosition positions[5], const uint8_t sizes[5], const TFontStyle styles[5],
                    const bool vertical[5], const QString& family);
@@ -20,7 +41,13 @@ void buildKeyFaceScene(QGraphicsScene& scene, const QString texts[5], const TCol
                        const TFontStyle styles[5], const bool vertical[5], int width, int height,
                        const QString& family);
 
-// Draws a key face into a width x height pixmap.
+// Draws a key face into a width x height pixmap through the scene above.
+QPixmap renderKeyFaceScene(const QString texts[5], const TColor colours[5], const TBtnNamePosition positions[5],
+                           const uint8_t sizes[5], TColor background, const TFontStyle styles[5],
+                           const bool vertical[5], int width, int height, const QString& family);
+
+// Draws a key face into a width x height pixmap: the same pixels as
+// renderKeyFaceScene(), painted directly.
 QPixmap renderKeyFace(const QString texts[5], const TColor colours[5], const TBtnNamePosition positions[5],
                       const uint8_t sizes[5], TColor background, const TFontStyle styles[5], const bool vertical[5],
                       int width, int height, const QString& family);

@@ -6,6 +6,7 @@
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
 #include <QImage>
+#include <QRandomGenerator>
 #include <QTest>
 
 namespace {
@@ -198,6 +199,38 @@ private slots:
         // Far outside the face: nothing drawn, nothing grows.
         l.positions[0] = {500, 500};
         QVERIFY(allPixels(l.render(), qRgb(0, 0, 255)));
+    }
+
+    // The grid paints faces directly; the scene of text items is the reference.
+    void directPaintingMatchesTheScene()
+    {
+        QRandomGenerator rng(20261208);
+        const QString families[] = {"Arial", "Liberation Serif", "Courier New", "DejaVu Sans", "Nonexistent"};
+        const QString samples[] = {"", "Esc", "Ввод", "Shift", "ё", "W", "Пробел длинный текст", "0x1F",
+                                   "Ж", "a b", "ЪЫЬ", "Caps Lock", "✓"};
+        const QSize faceSizes[] = {{71, 71}, {176, 71}, {71, 176}};
+        for (int round = 0; round < 150; ++round) {
+            Lines l;
+            for (int i = 0; i < 5; ++i) {
+                l.texts[i] = samples[rng.bounded(int(std::size(samples)))];
+                l.colours[i] = {uint8_t(rng.bounded(256)), uint8_t(rng.bounded(256)), uint8_t(rng.bounded(256))};
+                l.positions[i] = {rng.bounded(-40, 41), rng.bounded(-40, 41)};
+                l.sizes[i] = uint8_t(rng.bounded(0, 40));
+                const int st = rng.bounded(6);
+                l.styles[i] = TFontStyle(st == 5 ? 7 : st);
+                l.vertical[i] = rng.bounded(3) == 0;
+            }
+            l.background = {uint8_t(rng.bounded(256)), uint8_t(rng.bounded(256)), uint8_t(rng.bounded(256))};
+            const QSize sz = faceSizes[rng.bounded(3)];
+            const QString& family = families[rng.bounded(int(std::size(families)))];
+            const QImage direct = renderKeyFace(l.texts, l.colours, l.positions, l.sizes, l.background, l.styles,
+                                                l.vertical, sz.width(), sz.height(), family)
+                                      .toImage();
+            const QImage scene = renderKeyFaceScene(l.texts, l.colours, l.positions, l.sizes, l.background,
+                                                    l.styles, l.vertical, sz.width(), sz.height(), family)
+                                     .toImage();
+            QVERIFY2(direct == scene, qPrintable(QString("round %1").arg(round)));
+        }
     }
 
     void largeKeysCentreTheirLabels()
