@@ -30,10 +30,11 @@ void printTable(QTextStream& out, const QString& path, const LayoutFile& file)
     const KeyMapImgClass& m = *file.model;
     out << QStringLiteral("Файл: %1 (формат %2)\n").arg(path, file.format);
     out << QStringLiteral("Шрифт макета: %1\n").arg(m.getFontFamily());
+    out << QStringLiteral("Строки надписей, пустые и с настройками по умолчанию, не показаны.\n\n");
     for (int c = 0; c < KeyCols; ++c)
         for (int r = 0; r < KeyRows; ++r) {
             const TKeyMap map = m.getKeyMap(c, r);
-            out << QStringLiteral("\nКлавиша (%1, %2)%3: кодов %4, пары").arg(c).arg(r)
+            out << QStringLiteral("Клавиша (%1, %2)%3: кодов %4, пары").arg(c).arg(r)
                        .arg(hiddenKey(c, r) ? QStringLiteral(" (скрыта)") : QString()).arg(map.count);
             for (int j = 0; j < 5; ++j) {
                 out << ' ' << hex2(map.pairs[j].modifiers) << ':' << hex2(map.pairs[j].code);
@@ -45,6 +46,9 @@ void printTable(QTextStream& out, const QString& path, const LayoutFile& file)
             for (int l = 0; l < LabelLines; ++l) {
                 const TBtnNamePosition pos = m.getBtnNamePos(c, r, l);
                 const TFontStyle style = m.getFontStyle(c, r, l);
+                if (m.getBtnName(c, r, l).isEmpty() && pos == TBtnNamePosition{} && style == fsNormal &&
+                    m.getBtnNameColor(c, r, l) == TColor{} && m.getBtnNameSize(c, r, l) == 12 && !m.getVertName(c, r, l))
+                    continue;
                 out << QStringLiteral("  %1: «%2» цвет %3, смещение %4,%5, размер %6, стиль %7 (%8), %9\n")
                            .arg(l + 1)
                            .arg(m.getBtnName(c, r, l), colourName(m.getBtnNameColor(c, r, l)))
