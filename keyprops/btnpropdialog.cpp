@@ -121,7 +121,7 @@ QString BtnPropDialog::colorStyleSheet(TColor c)
 // the user, and later steps overwrite what those handlers set.
 void BtnPropDialog::loadKey(int col, int row, KeyMapImgClass* model)
 {
-    if (!model)
+    if (!model || col < 0 || col >= KeyCols || row < 0 || row >= KeyRows)
         return;
     loadedKeyMap = model->getKeyMap(col, row);
     for (int i = 0; i < LabelLines; ++i) {

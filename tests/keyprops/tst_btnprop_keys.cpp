@@ -396,6 +396,19 @@ private slots:
         QCOMPARE(save.count(), 1);
     }
 
+    void loadOutsideTheGridChangesNothing()
+    {
+        KeyMapImgClass m;
+        BtnPropDialog d;
+        d.loadKey(12, 6, &m);
+        d.loadKey(13, 0, &m);
+        d.loadKey(-1, 0, &m);
+        d.loadKey(0, 0, nullptr);
+        QCOMPARE(text(d, "label_10"), QString("col"));
+        QCOMPARE(text(d, "label_7"), QString("id_value"));
+        QVERIFY(child<QLabel>(d, "label_29")->pixmap().isNull());
+    }
+
     void cancelKeepsWhatWasEntered()
     {
         KeyMapImgClass m;
