@@ -72,6 +72,11 @@ bool parseArgs(const QStringList& args, PrintArgs& parsed, QString& error)
         error = QStringLiteral("--sheet must be labels or codes, not '%1'; ").arg(parsed.sheet) + Usage;
         return false;
     }
+    // A slip of the fingers must not put a PDF where a layout was.
+    if (layoutKindOf(parsed.output) != LayoutKind::Unknown) {
+        error = QStringLiteral("%1: a PDF is not written under a layout file name; ").arg(parsed.output) + Usage;
+        return false;
+    }
     parsed.input = files.first();
     return true;
 }

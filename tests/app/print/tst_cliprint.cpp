@@ -236,6 +236,8 @@ private slots:
         QTest::newRow("dangling option") << QStringList{"F", "-o", "O", "--sheet"};
         QTest::newRow("unknown option") << QStringList{"F", "--sheet", "codes", "-o", "O", "--colour"};
         QTest::newRow("unknown file kind") << QStringList{"layout.txt", "--sheet", "codes", "-o", "O"};
+        QTest::newRow("output over the layout") << QStringList{"F", "--sheet", "codes", "-o", "F"};
+        QTest::newRow("output named as a keymap") << QStringList{"F", "--sheet", "codes", "-o", "out.KMP"};
     }
     void usageErrors()
     {
@@ -250,6 +252,8 @@ private slots:
         QCOMPARE(r.status, 2);
         QVERIFY(r.err.contains("raskladka-cli:"));
         QVERIFY(!QFile::exists(path("usage.pdf")));
+        QVERIFY(!QFile::exists("out.KMP"));
+        QVERIFY(checkButtonViewFile(readBytes(btv)).ok());
     }
 
     void help()
