@@ -29,4 +29,7 @@ public:
     // the last write: the protocol never discards input.
     virtual qint64 bytesAvailable() = 0;
     virtual QByteArray readAll() = 0;
+
+    // Why the last open failed, when the link knows; for messages only.
+    virtual QString errorString() const { return {}; }
 };

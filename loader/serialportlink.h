@@ -20,8 +20,7 @@ public:
     qint64 bytesAvailable() override;
     QByteArray readAll() override;
 
-    // Why the last open failed, in the serial library's words.
-    QString errorString() const { return m_port.errorString(); }
+    QString errorString() const override { return m_port.errorString(); }
 
 private:
     void pullPending();

@@ -13,8 +13,8 @@
 // Other bytes that stop short of 881 for the gap are dropped as noise.
 //
 // It ends on SIGTERM, SIGINT or SIGHUP, when its parent dies, and when its
-// standard input reaches end of file (unless that is a terminal), so a test
-// that loses track of it never leaves it behind.
+// standard input is a pipe that reaches end of file, so a test that loses
+// track of it never leaves it behind.
 
 #include "keyimage.h"
 
@@ -30,6 +30,7 @@
 #include <poll.h>
 #include <string>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 #include <vector>
@@ -340,7 +341,10 @@ int main(int argc, char** argv)
     std::printf("%s\n", slavePath.c_str());
     std::fflush(stdout);
 
-    const bool watchStdin = !isatty(STDIN_FILENO);
+    // A parent that talks through a pipe takes the keyboard along when it goes;
+    // a terminal, /dev/null or a file says nothing about that and is left alone.
+    struct stat in{};
+    const bool watchStdin = fstat(STDIN_FILENO, &in) == 0 && (S_ISFIFO(in.st_mode) || S_ISSOCK(in.st_mode));
     Keyboard kbd(opt, image);
     Bytes out;
     uint8_t buf[4096];

@@ -1,0 +1,76 @@
+// raskladka-cli read OUT: reads the keyboard's image back into a layout file.
+#include "clicommand.h"
+
+#include "consoletransfer.h"
+#include "fileio.h"
+#include "filemessages.h"
+#include "keymapimgclass.h"
+#include "layoutsource.h"
+
+namespace {
+constexpr char Usage[] = "usage: raskladka-cli read [--port P] [--read-wait MS] [-v] OUT";
+
+QString slotText(int slot)
+{
+    const TKeySlot k = KeySlots[slot];
+    return k.isKey() ? QStringLiteral("слот %1 (клавиша (%2, %3))").arg(slot).arg(k.col).arg(k.row)
+                     : QStringLiteral("слот %1").arg(slot);
+}
+
+int run(CliContext& ctx)
+{
+    TransferOptions options;
+    QString error;
+    if (!takeTransferOptions(ctx.args, options, &error))
+        return cliFail(ctx, ExitUsage, error + QStringLiteral("\n") + QLatin1String(Usage));
+    const LoaderTimings defaults;
+    if (options.timings.answerMs != defaults.answerMs || options.timings.rebootMs != defaults.rebootMs)
+        return cliFail(ctx, ExitUsage,
+                       QStringLiteral("--answer-wait и --reboot-wait относятся к upload\n") + QLatin1String(Usage));
+    if (ctx.args.size() != 1)
+        return cliFail(ctx, ExitUsage, QLatin1String(Usage));
+    const QString out = ctx.args.first();
+    const LayoutKind kind = layoutKindOf(out);
+    if (kind == LayoutKind::Unknown)
+        return cliFail(ctx, ExitUsage,
+                       out + QStringLiteral(": тип файла не понятен по имени: ожидается .kmp, .btv или .json"));
+    // Refused before the keyboard is asked, so a read is never lost to a target that cannot be written.
+    if (isReadOnlyTarget(out))
+        return cliFail(ctx, ExitInvalid, out + QStringLiteral(": ") + MsgReadOnlyTarget);
+    if (resolveTransferPort(options).isEmpty())
+        return cliFail(ctx, ExitInvalid, QStringLiteral("Порт загрузки не обнаружен"));
+
+    QByteArray image(ImageSize, '\0');
+    if (!runTransfer(TransferKind::ReadBack, reinterpret_cast<uint8_t*>(image.data()), options, ctx.err)) {
+        ctx.err << QStringLiteral("raskladka-cli: %1 не записан\n").arg(out);
+        return ExitInvalid;
+    }
+    // The checksum has matched: the image is the keyboard's.
+    KeyMapImgClass model;
+    const DecodeResult decoded = model.decodeImageReplacing(reinterpret_cast<const uint8_t*>(image.constData()));
+    if (kind == LayoutKind::Keymap) {
+        // A keymap file keeps the keyboard's bytes exactly, even ones the editor would rebuild differently.
+        if (!decoded.complete())
+            ctx.err << QStringLiteral("raskladka-cli: предупреждение: %1: %2\n").arg(MsgBadCodeCount, slotText(decoded.badSlot));
+        if (!saveFileChecked(out, image, &error))
+            return cliFail(ctx, ExitInvalid, error);
+        return ExitOk;
+    }
+    // Half a layout is never written.
+    if (!decoded.complete()) {
+        ctx.err << QStringLiteral("raskladka-cli: %1: %2\n").arg(MsgBadCodeCount, slotText(decoded.badSlot));
+        ctx.err << QStringLiteral("raskladka-cli: %1 не записан\n").arg(out);
+        return ExitInvalid;
+    }
+    if (!saveLayoutFile(model, out, QStringLiteral("kmp"), &error))
+        return cliFail(ctx, ExitInvalid, error);
+    return ExitOk;
+}
+}  // namespace
+
+static CliCommand reg{"read", "read [--port P] OUT",
+                      "Reads the keyboard's image from port P (default: the first keyboard port) and writes\n"
+                      "    it to OUT: a .kmp byte for byte, a .btv or .json as the layout the editor makes of\n"
+                      "    it (label line 0 named after each key's first code). Nothing is written unless the\n"
+                      "    checksum matched. --read-wait changes the 3500 ms wait; -v prints the bytes read.",
+                      run};

@@ -1,0 +1,170 @@
+#include "consoletransfer.h"
+
+#include "bytelink.h"
+#include "loaderview.h"
+#include "portsource.h"
+#include "serialportlink.h"
+
+#include <QEventLoop>
+#include <QRegularExpression>
+
+#include <cstdio>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+// The loader's log on a terminal: every outcome line as the dialog shows it,
+// the hexadecimal dump only when asked for, and the bar as a percentage.
+class ConsoleView : public LoaderView
+{
+public:
+    ConsoleView(const QString& port, bool verbose, QTextStream& err)
+        : m_port(port), m_verbose(verbose), m_err(err), m_tty(isatty(fileno(stderr)))
+    {
+    }
+
+    QString currentPortName() const override { return m_port; }
+    void clearLog() override {}
+    void appendLog(const QString& line) override
+    {
+        static const QRegularExpression dump(QStringLiteral("^([0-9A-F]{2} )+$"));
+        if (!m_verbose && dump.match(line).hasMatch())
+            return;
+        endProgressLine();
+        m_err << line << "\n";
+        m_err.flush();
+    }
+    void resetProgress() override { m_percent = -1; }
+    void setProgress(int value) override
+    {
+        const int percent = value * 100 / 880;
+        if (percent == m_percent || (!m_tty && percent % 10 != 0 && value != 880))
+            return;
+        m_percent = percent;
+        if (m_tty) {
+            m_err << "\r" << QStringLiteral("Загрузка: %1%").arg(percent, 3);
+            m_open = true;
+        } else {
+            m_err << QStringLiteral("Загрузка: %1%").arg(percent) << "\n";
+        }
+        m_err.flush();
+    }
+    void setPortButtonText(const QString&) override {}
+    void setTransferButtonText(const QString&) override {}
+    void setPortButtonEnabled(bool) override {}
+    void setTransferButtonEnabled(bool) override {}
+    void setExitButtonEnabled(bool) override {}
+
+    void endProgressLine()
+    {
+        if (m_open)
+            m_err << "\n";
+        m_open = false;
+    }
+
+private:
+    QString m_port;
+    bool m_verbose;
+    QTextStream& m_err;
+    bool m_tty;
+    bool m_open = false;
+    int m_percent = -1;
+};
+
+bool takeMs(QStringList& args, int i, int& out, QString* error)
+{
+    bool ok = false;
+    const int v = i + 1 < args.size() ? args.at(i + 1).toInt(&ok) : 0;
+    if (!ok || v < 0 || v > 600000) {
+        *error = QStringLiteral("%1 ожидает время в миллисекундах (0..600000)").arg(args.at(i));
+        return false;
+    }
+    out = v;
+    args.remove(i, 2);
+    return true;
+}
+}  // namespace
+
+bool takeTransferOptions(QStringList& args, TransferOptions& options, QString* error)
+{
+    for (int i = 0; i < args.size();) {
+        const QString a = args.at(i);
+        if (a == QLatin1String("--port")) {
+            if (i + 1 >= args.size() || args.at(i + 1).isEmpty()) {
+                *error = QStringLiteral("--port ожидает имя порта");
+                return false;
+            }
+            options.port = args.at(i + 1);
+            args.remove(i, 2);
+        } else if (a == QLatin1String("--answer-wait")) {
+            if (!takeMs(args, i, options.timings.answerMs, error))
+                return false;
+        } else if (a == QLatin1String("--reboot-wait")) {
+            if (!takeMs(args, i, options.timings.rebootMs, error))
+                return false;
+        } else if (a == QLatin1String("--read-wait")) {
+            if (!takeMs(args, i, options.timings.readMs, error))
+                return false;
+        } else if (a == QLatin1String("--verbose") || a == QLatin1String("-v")) {
+            options.verbose = true;
+            args.removeAt(i);
+        } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
+            *error = QStringLiteral("неизвестный параметр %1").arg(a);
+            return false;
+        } else {
+            ++i;
+        }
+    }
+    return true;
+}
+
+QString resolveTransferPort(const TransferOptions& options)
+{
+    if (!options.port.isEmpty())
+        return options.port;
+    const QList<PortInfo> ports = keyboardPorts(SystemPortSource());
+    return ports.isEmpty() ? QString() : ports.first().portName;
+}
+
+bool runTransfer(TransferKind kind, uint8_t* image, const TransferOptions& options, QTextStream& err, ByteLink* link)
+{
+    if (!image)
+        return false;
+    std::unique_ptr<ByteLink> own;
+    if (!link) {
+        own = std::make_unique<SerialPortLink>();
+        link = own.get();
+    }
+    const QString port = resolveTransferPort(options);
+    ConsoleView view(port, options.verbose, err);
+    LoaderMachine machine(link, &view, options.timings);
+    machine.setImage(image);
+    if (kind == TransferKind::ReadBack)
+        machine.procevent(LoaderMachine::EvReadMode);
+    const int idle = machine.state();
+
+    machine.procevent(LoaderMachine::EvPortButton);
+    if (machine.state() == idle) {
+        // The log already says what went wrong; the system may know why.
+        const QString why = link->errorString();
+        if (!port.isEmpty() && !why.isEmpty())
+            err << port << ": " << why << "\n";
+        err.flush();
+        return false;
+    }
+
+    bool ok = false;
+    QEventLoop loop;
+    QObject::connect(&machine, &LoaderMachine::transferFinished, &loop, [&](bool result) {
+        ok = result;
+        loop.quit();
+    });
+    const int open = machine.state();
+    machine.procevent(LoaderMachine::EvLoadButton);
+    if (machine.state() == open)
+        return false;
+    loop.exec();
+    view.endProgressLine();
+    err.flush();
+    return ok;
+}
