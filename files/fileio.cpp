@@ -19,14 +19,14 @@ bool readFileHead(const QString& path, qint64 maxBytes, QByteArray& bytes, QStri
     bytes.clear();
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
-        setError(error, QStringLiteral("Не удалось открыть файл %1: %2").arg(path, f.errorString()));
+        setError(error, QStringLiteral("не удалось открыть файл: %1").arg(f.errorString()));
         return false;
     }
     // read() stops at the end of the file; a pipe or device gives what it has up to maxBytes.
     bytes = f.read(qMax<qint64>(0, maxBytes));
     if (f.error() != QFileDevice::NoError) {
         bytes.clear();
-        setError(error, QStringLiteral("Не удалось прочитать файл %1: %2").arg(path, f.errorString()));
+        setError(error, QStringLiteral("не удалось прочитать файл: %1").arg(f.errorString()));
         return false;
     }
     return true;

@@ -4,7 +4,8 @@
 
 // Reads at most `maxBytes` from the start of `path` into `bytes`; a shorter file
 // gives all it has. Never reads further, so a large or endless file costs nothing.
-// False when the file cannot be opened or read; `error` then names the file.
+// False when the file cannot be opened or read; `error` then says why (the editor
+// ends such a command silently, raskladka-cli prints it after the file name).
 bool readFileHead(const QString& path, qint64 maxBytes, QByteArray& bytes, QString* error = nullptr);
 
 // The editor's rule before saving: a target that exists, holds data and may not be

@@ -186,17 +186,6 @@ private slots:
         QCOMPARE(int(opened.getBtnNameSize(2, 1, 0)), 0);
     }
 
-    void emptyTextKeepsWhatTheModelHas()
-    {
-        // Only non-empty texts are stored: on a fresh model that leaves them empty.
-        KeyMapImgClass m;
-        const QByteArray b = buttonViewFileBytes(m);
-        KeyMapImgClass target;
-        target.setBtnName(0, 0, 0, "fresh models have none");
-        QVERIFY(loadButtonViewFile(b, target).complete());
-        QCOMPARE(target.getBtnName(0, 0, 0), QString("fresh models have none"));
-    }
-
     void countAboveFiveStopsAtThatKey()
     {
         KeyMapImgClass m;

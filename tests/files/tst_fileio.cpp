@@ -54,7 +54,7 @@ private slots:
         QString error;
         QVERIFY(!readFileHead(path("missing.kmp"), 881, bytes, &error));
         QVERIFY(bytes.isEmpty());
-        QVERIFY2(error.contains(path("missing.kmp")), qPrintable(error));
+        QVERIFY2(error.startsWith("не удалось открыть файл: "), qPrintable(error));
         QVERIFY(!readFileHead(m_dir.path(), 881, bytes, &error));  // a directory
     }
 

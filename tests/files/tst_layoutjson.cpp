@@ -161,8 +161,6 @@ private slots:
                                       << "keys[12].lines[3].size: ожидается целое 0..255";
         QTest::newRow("size fraction") << E([](QJsonObject& r) { setLineField(r, 0, 0, "size", 1.5); })
                                        << "keys[0].lines[0].size: ожидается целое 0..255";
-        QTest::newRow("size text") << E([](QJsonObject& r) { setLineField(r, 0, 0, "size", "12"); })
-                                   << "keys[0].lines[0].size: ожидается целое 0..255";
         QTest::newRow("x too big") << E([](QJsonObject& r) { setLineField(r, 1, 2, "x", 2147483648.0); })
                                    << "keys[1].lines[2].x: ожидается целое -2147483648..2147483647";
         QTest::newRow("missing y") << E([](QJsonObject& r) { setLineField(r, 1, 2, "y", QJsonValue::Undefined); })
@@ -196,10 +194,6 @@ private slots:
                                 << "keys[9].col: ожидается целое 0..12";
         QTest::newRow("duplicate") << E([](QJsonObject& r) { setKeyField(r, 9, "row", 0); })
                                    << "keys[9]: клавиша (1, 0) уже описана в keys[6]";
-        QTest::newRow("link") << E([](QJsonObject& r) { setKeyField(r, 0, "link", "yes"); })
-                              << "keys[0].link: ожидается true или false";
-        QTest::newRow("background") << E([](QJsonObject& r) { setKeyField(r, 0, "background", "white"); })
-                                    << "keys[0].background: ожидается цвет вида \"#rrggbb\"";
         QTest::newRow("77 keys") << E([](QJsonObject& r) {
             QJsonArray keys = r["keys"].toArray();
             keys.removeLast();
