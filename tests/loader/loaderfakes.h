@@ -7,6 +7,8 @@
 #include "portsource.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QStringList>
 
@@ -82,10 +84,19 @@ struct ViewState {
 class RecordingView : public LoaderView
 {
 public:
+    RecordingView() { m_clock.start(); }
+
     QString port = QStringLiteral("/dev/ttyKBD0");
     ViewState s;
     int clears = 0;
     QList<int> progressCalls;
+    QHash<QString, qint64> firstLoggedNs;  // when each text was first logged
+
+    // Milliseconds between the first logging of `from` and of `to`.
+    double msBetween(const QString& from, const QString& to) const
+    {
+        return (firstLoggedNs.value(to) - firstLoggedNs.value(from)) / 1e6;
+    }
 
     QString currentPortName() const override { return port; }
     void clearLog() override
@@ -93,7 +104,12 @@ public:
         ++clears;
         s.log.clear();
     }
-    void appendLog(const QString& line) override { s.log << line; }
+    void appendLog(const QString& line) override
+    {
+        s.log << line;
+        if (!firstLoggedNs.contains(line))
+            firstLoggedNs.insert(line, m_clock.nsecsElapsed());
+    }
     void resetProgress() override { s.progress = -1; }
     void setProgress(int value) override
     {
@@ -105,6 +121,9 @@ public:
     void setPortButtonEnabled(bool enabled) override { s.portEnabled = enabled; }
     void setTransferButtonEnabled(bool enabled) override { s.transferEnabled = enabled; }
     void setExitButtonEnabled(bool enabled) override { s.exitEnabled = enabled; }
+
+private:
+    QElapsedTimer m_clock;
 };
 
 class FakePortSource : public PortSource

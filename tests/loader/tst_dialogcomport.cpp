@@ -185,7 +185,8 @@ private slots:
         QByteArray image = sampleImage();
         const uint8_t crc = uint8_t(image[ImageChecksumOffset]);
         link.onDrain = [&] { link.incoming = goodAnswer(crc); };
-        Dialog_COMport d(nullptr, twoKeyboards(), Short, &link);
+        // A reboot wait long enough to look at the dialog during it.
+        Dialog_COMport d(nullptr, twoKeyboards(), LoaderTimings{20, 60, 400, 60}, &link);
         d.setImage(reinterpret_cast<unsigned char*>(image.data()));
         d.show();
         Controls c(&d);
