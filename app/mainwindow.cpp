@@ -1,11 +1,13 @@
 #include "mainwindow.h"
 
 #include "btnpropdialog.h"
+#include "dialog_comport.h"
 #include "dialog_td.h"
 #include "fontcheck.h"
 #include "keyface.h"
 #include "keymapimgclass.h"
 #include "msgwindow.h"
+#include "sheetprinter.h"
 #include "mainwindowform.h"
 
 #include <QFile>
@@ -87,6 +89,8 @@ MainWindow::MainWindow(QWidget* parent)
 
 MainWindow::~MainWindow()
 {
+    // A loader still open when the window goes would otherwise outlive the model it borrows.
+    delete comportwind.data();
     delete msgWnd;
     delete btnPropDialog;
     delete keyMapImg;
@@ -179,13 +183,11 @@ void MainWindow::resizeEvent(QResizeEvent* event)
     ui->scrollArea->setGeometry(0, 0, ui->centralwidget->width(), ui->centralwidget->height());
 }
 
-bool MainWindow::checkLabelFont()
+bool MainWindow::labelFontUsable(const QString& family)
 {
-    const QString family = keyMapImg->getFontFamily();
     if (isFontFamilyInstalled(family))
         return true;
-    emit showmsg(QStringLiteral("Шрифт макета ") + family + QStringLiteral(" отсутствует в системе."),
-                 QStringLiteral("Ошибка отображения!"));
+    emit showmsg(labelFontMissingMessage(family), labelFontMissingTitle());
     setViewMode(ScanCodeView);
     return false;
 }
@@ -201,7 +203,7 @@ void MainWindow::on_ShowScancodes_triggered()
 void MainWindow::on_ShowBtnLabels_triggered()
 {
     setViewMode(LayoutView);
-    if (checkLabelFont())
+    if (labelFontUsable(keyMapImg->getFontFamily()))
         refreshAllBtns();
 }
 

@@ -1,13 +1,16 @@
 #pragma once
 #include "keytypes.h"
+#include "mainwindowhooks.h"
 
 #include <QMainWindow>
 #include <QPixmap>
+#include <QPointer>
 
 class QLabel;
 class QPushButton;
 class KeyMapImgClass;
 class msgwindow;
+class Dialog_COMport;
 class BtnPropDialog;
 class Dialog_TD;
 class Ui_MainWindow;
@@ -34,6 +37,8 @@ public:
     msgwindow* messageWindow() const { return msgWnd; }
     BtnPropDialog* propertiesDialog() const { return btnPropDialog; }
     Dialog_TD* labelFontDialog() const { return fontDialog; }
+    Dialog_COMport* loaderDialog() const;
+    void setHooks(const MainWindowHooks& h) { hooks = h; }
 
     // The scan-code view's face of one key: its codes in "Courier New" bold 12.
     static QPixmap scanCodeFace(const TKeyMap& map, QSize size);
@@ -48,12 +53,23 @@ private slots:
                              TBtnNamePosition* pbtnnamepos, unsigned char* pbtnnamesize, TColor btncolor,
                              TFontStyle* pfontstyle, bool* vertname);
     void UncheckBtn(int col, int row);
+    void close_dialog_comport();
     void changeFont(QString family);
+    void rxmsg(QString msg);
     void on_actionExit_triggered();
+    void on_OpenKeyMap_triggered();
+    void on_OpenBtnMap_triggered();
+    void on_SaveKeyMap_triggered();
+    void on_SaveBtnMap_triggered();
     void on_Setfont_triggered();
+    void on_Print_triggered();
     void on_ShowScancodes_triggered();
     void on_ShowBtnLabels_triggered();
+    void on_ComPortOpen_triggered();
+    void on_AddKeyMapToBtv_triggered();
+    void on_PrintKeyMap_triggered();
     void on_About_triggered();
+    void on_ReadKeyMap_triggered();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -62,9 +78,12 @@ private:
     // One handler for all 78 key buttons: the properties of (col, row), shown without waiting.
     void openKeyProperties(int col, int row);
     void setViewMode(int mode);
-    // Font check shared by the layout view and the label sheet: false (with the
-    // message and the scan-code view) when the label font cannot be drawn here.
-    bool checkLabelFont();
+    // Font check of the layout view, the label sheet and an opened layout: false,
+    // with the message and the scan-code view, when `family` cannot be drawn here.
+    bool labelFontUsable(const QString& family);
+    // Opening a file starts from a new model.
+    void replaceModel();
+    void reportBadCodeCount();
     static QIcon windowIconFor(const QString& fileName, const QString& fallbackResource);
 
     QPushButton* keyButtons[78];
@@ -73,6 +92,8 @@ private:
     BtnPropDialog* btnPropDialog = nullptr;
     msgwindow* msgWnd = nullptr;
     int viewMode = ScanCodeView;
+    QPointer<Dialog_COMport> comportwind;
     Dialog_TD* fontDialog = nullptr;
     QLabel* statusLabel = nullptr;
+    MainWindowHooks hooks = MainWindowHooks::defaults();
 };

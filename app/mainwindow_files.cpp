@@ -1,0 +1,125 @@
+// The file commands: open, add and save keymaps (*.kmp), open and save button views (*.btv).
+#include "mainwindow.h"
+
+#include "buttonviewfile.h"
+#include "fileio.h"
+#include "filemessages.h"
+#include "keymapfile.h"
+#include "keymapimgclass.h"
+
+#include <QDebug>
+
+namespace {
+const QString TitlePrefix = QStringLiteral("Редактор Раскладки ");
+}
+
+void MainWindow::replaceModel()
+{
+    delete keyMapImg;
+    keyMapImg = new KeyMapImgClass;
+}
+
+void MainWindow::reportBadCodeCount()
+{
+    emit showmsg(MsgBadCodeCount, TitleFileError);
+    qDebug() << MsgBadCodeCount;
+}
+
+void MainWindow::on_OpenKeyMap_triggered()
+{
+    const QString name = hooks.getOpenFileName(this, QStringLiteral("Select Keymap file"), QStringLiteral("/"),
+                                               QStringLiteral("Keymap files (*.kmp)"));
+    if (name.isEmpty())
+        return;
+    QByteArray bytes;
+    if (!readFileHead(name, KeymapFileSize, bytes))
+        return;
+    const KeymapFileCheck check = checkKeymapFile(bytes);
+    if (!check.ok()) {
+        emit showmsg(check.message(), TitleFileError);
+        return;
+    }
+    replaceModel();
+    setViewMode(ScanCodeView);
+    const DecodeResult result = decodeKeymapFile(bytes, *keyMapImg);
+    for (const QPoint& key : result.changedKeys)
+        refreshBtn(key.x(), key.y());
+    if (result.complete()) {
+        setWindowTitle(TitlePrefix + name);
+        return;
+    }
+    refreshAllBtns();
+    reportBadCodeCount();
+}
+
+void MainWindow::on_AddKeyMapToBtv_triggered()
+{
+    const QString name = hooks.getOpenFileName(this, QStringLiteral("Select Keymap file to add"),
+                                               QStringLiteral("/"), QStringLiteral("Keymap files (*.kmp)"));
+    if (name.isEmpty())
+        return;
+    QByteArray bytes;
+    if (!readFileHead(name, KeymapFileSize, bytes))
+        return;
+    const KeymapFileCheck check = checkKeymapFile(bytes);
+    if (!check.ok()) {
+        emit showmsg(check.message(), TitleFileError);
+        return;
+    }
+    const DecodeResult result = mergeKeymapFile(bytes, *keyMapImg);
+    for (const QPoint& key : result.changedKeys)
+        refreshBtn(key.x(), key.y());
+    if (!result.complete())
+        reportBadCodeCount();
+}
+
+void MainWindow::on_SaveKeyMap_triggered()
+{
+    const QString name = hooks.getSaveFileName(this, QStringLiteral("Сохранить раскладку"), QString(),
+                                               tr("Key Map Files (*.kmp);;All Files (*)"));
+    if (name.isEmpty())
+        return;
+    QString error;
+    if (!saveKeymapFile(*keyMapImg, name, &error))
+        emit showmsg(error, TitleSaveError);
+}
+
+void MainWindow::on_OpenBtnMap_triggered()
+{
+    const QString name = hooks.getOpenFileName(this, QStringLiteral("Select Button View file to open"),
+                                               QStringLiteral("/"), QStringLiteral("Button View files (*.btv)"));
+    if (name.isEmpty())
+        return;
+    QByteArray bytes;
+    if (!readFileHead(name, ButtonViewFileSize, bytes))
+        return;
+    const ButtonViewFileCheck check = checkButtonViewFile(bytes);
+    if (!check.ok()) {
+        emit showmsg(check.message(), TitleFileError);
+        return;
+    }
+    setViewMode(LayoutView);
+    replaceModel();
+    // A missing family is reported, and the codes shown, but the layout loads all the same.
+    labelFontUsable(buttonViewFontFamily(bytes));
+    const ButtonViewLoad result = loadButtonViewFile(bytes, *keyMapImg);
+    for (const QPoint& key : result.loadedKeys)
+        refreshBtn(key.x(), key.y());
+    if (result.complete()) {
+        setWindowTitle(TitlePrefix + name);
+        return;
+    }
+    refreshAllBtns();
+    emit showmsg(MsgBadCodeCount, TitleFileError);
+}
+
+void MainWindow::on_SaveBtnMap_triggered()
+{
+    const QString name = hooks.getSaveFileName(this, QStringLiteral("Сохранить раскладку"), QString(),
+                                               tr("Button View Files (*.btv);;All Files (*)"));
+    if (name.isEmpty())
+        return;
+    QString error;
+    if (!saveButtonViewFile(*keyMapImg, name, &error))
+        emit showmsg(error, TitleSaveError);
+}

@@ -1,0 +1,23 @@
+#pragma once
+#include <QString>
+
+#include <functional>
+
+class Dialog_COMport;
+class QPrinter;
+class QWidget;
+
+// The modal toolkit dialogs the main window runs, and the loader dialog it makes.
+// The program uses the toolkit's own; tests answer them directly.
+struct MainWindowHooks {
+    using FileDialog = std::function<QString(QWidget* parent, const QString& caption, const QString& dir,
+                                             const QString& filter)>;
+    FileDialog getOpenFileName;
+    FileDialog getSaveFileName;
+    // Shows the print dialog for `printer`; true when the user accepted it.
+    std::function<bool(QPrinter& printer, QWidget* parent)> execPrintDialog;
+    // A new loader dialog without parent.
+    std::function<Dialog_COMport*()> createLoaderDialog;
+
+    static MainWindowHooks defaults();
+};
