@@ -22,7 +22,7 @@ void MainWindow::replaceModel()
 void MainWindow::reportBadCodeCount()
 {
     emit showmsg(MsgBadCodeCount, TitleFileError);
-    qDebug() << MsgBadCodeCount;
+    qDebug().noquote() << MsgBadCodeCount;
 }
 
 void MainWindow::on_OpenKeyMap_triggered()

@@ -2,6 +2,7 @@
 #include "mainwindow.h"
 
 #include "dialog_comport.h"
+#include "filemessages.h"
 #include "keymapimgclass.h"
 
 #include <QDebug>
@@ -47,6 +48,6 @@ void MainWindow::rxmsg(QString msg)
     setViewMode(ScanCodeView);
     const DecodeResult result = keyMapImg->decodeImageReplacing(keyMapImg->image());
     if (!result.complete())
-        qDebug() << "Неверное количество сканкодов на кнопке";
+        qDebug().noquote() << MsgBadCodeCount;
     refreshAllBtns();
 }
