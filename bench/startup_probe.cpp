@@ -1,5 +1,6 @@
 // The editor's main() plus a quit as soon as the shown window has been painted.
 #include "mainwindow.h"
+#include "uifonts.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -7,6 +8,7 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    installUiFontSubstitutes();
     MainWindow window;
     QObject::connect(&window, &MainWindow::quit, &app, &QApplication::quit);
     window.show();

@@ -20,7 +20,8 @@ void printUsage(QTextStream& s)
     QList<const CliCommand*> cmds = registry();
     std::sort(cmds.begin(), cmds.end(), [](auto a, auto b) { return qstrcmp(a->name, b->name) < 0; });
     for (const CliCommand* c : cmds)
-        s << "  " << QString::fromUtf8(c->synopsis).leftJustified(44) << " " << QString::fromUtf8(c->help) << "\n";
+        s << "  " << QString::fromUtf8(c->synopsis).leftJustified(44) << " "
+          << QString::fromUtf8(c->help).section('\n', 0, 0) << "\n";
     s << "\nExit status: 0 success, 1 invalid input or failed transfer, 2 usage error.\n"
          "raskladka-cli COMMAND --help describes one command.\n";
 }
@@ -39,8 +40,21 @@ int cliFail(CliContext& ctx, int status, const QString& message)
     return status;
 }
 
+// Qt's note that XDG_RUNTIME_DIR is unset (common for root and in containers) says
+// nothing about the command's work; everything else goes through unchanged.
+namespace {
+QtMessageHandler defaultHandler = nullptr;
+void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    defaultHandler(type, context, message);
+}
+}  // namespace
+
 int main(int argc, char** argv)
 {
+    defaultHandler = qInstallMessageHandler(messageHandler);
     // Scenes, fonts and PDF output need a GUI application object, never a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

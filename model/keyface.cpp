@@ -59,13 +59,14 @@ QList<LabelPlacement> layoutLabelLines(int originX, int originY, const QString t
         const QFontMetrics fm(font);
         applyStyle(font, styles[i]);
         const QColor colour = toQColor(colours[i]);
-        const int X = originX + positions[i].x;
-        const int Y = originY + positions[i].y;
+        // 64-bit: stored offsets may be anywhere in the 32-bit range.
+        const qint64 X = qint64(originX) + positions[i].x;
+        const qint64 Y = qint64(originY) + positions[i].y;
         const QString& text = texts[i];
         const int h = fm.height();
         if (!vertical[i] || text.isEmpty()) {
             const int w = fm.boundingRect(text).width();
-            out.append({text, font, colour, QPoint(X - 6 - w / 2, Y - 5 - h / 2), -1});
+            out.append({text, font, colour, QPointF(X - 6 - w / 2, Y - 5 - h / 2), -1});
             continue;
         }
         const int n = int(text.size());
@@ -74,7 +75,7 @@ QList<LabelPlacement> layoutLabelLines(int originX, int originY, const QString t
         for (int k = 0; k < n; ++k) {
             const int cw = fm.horizontalAdvance(text.at(k));
             out.append({QString(text.at(k)), font, colour,
-                        QPoint(X - 6 - cw / 2, Y - 5 + s * k + ((1 - n) * s) / 2 - h / 2), underscore});
+                        QPointF(X - 6 - cw / 2, Y - 5 + qint64(s) * k + ((1 - n) * s) / 2 - h / 2), underscore});
         }
     }
     return out;

@@ -7,7 +7,7 @@
 #include <QColor>
 #include <QFont>
 #include <QList>
-#include <QPoint>
+#include <QPointF>
 
 class QGraphicsScene;
 
@@ -17,7 +17,7 @@ struct LabelPlacement {
     QString text;
     QFont font;
     QColor colour;
-    QPoint pos;         // top-left corner of the item
+    QPointF pos;        // top-left corner of the item (whole numbers)
     int textWidth = -1; // -1: natural width
 };
 

@@ -24,10 +24,11 @@ TKeyMap mapOf(std::initializer_list<uint8_t> codes)
 
 // A main window whose loader dialogs talk to a fake line with short waits.
 struct LoaderRig {
-    ScriptedMainWindow s;
+    // The window (and any loader dialog it still holds) goes first: the dialogs borrow these.
     FakePortSource ports;
     FakeLink link;
     int created = 0;
+    ScriptedMainWindow s;
     LoaderRig()
     {
         ports.list = {{"/dev/ttyFAKE0", "USB Magnetic Stripe Reader"}};

@@ -233,6 +233,21 @@ private slots:
         }
     }
 
+    void extremeOffsetsStayOutOfSight()
+    {
+        Lines l;
+        l.texts[0] = "far";
+        l.positions[0] = {INT32_MIN, INT32_MAX};
+        l.texts[1] = "ABC";
+        l.vertical[1] = true;
+        l.positions[1] = {INT32_MAX, INT32_MIN};
+        QGraphicsScene scene;
+        const auto items = l.build(scene);
+        QCOMPARE(items[0]->pos(), QPointF(double(INT32_MIN) - 6 - QFontMetrics(fontOf(12)).boundingRect("far").width() / 2,
+                                          double(INT32_MAX) - 5 - QFontMetrics(fontOf(12)).height() / 2));
+        QVERIFY(allPixels(l.render(), qRgb(255, 255, 255)));
+    }
+
     void largeKeysCentreTheirLabels()
     {
         Lines l;
