@@ -84,6 +84,9 @@ private:
     // Opening a file starts from a new model.
     void replaceModel();
     void reportBadCodeCount();
+    // The open-file dialog for a keymap, then its first 881 bytes, checked; false
+    // when cancelled, unreadable (silently) or refused (with the message).
+    bool askForKeymap(const QString& caption, QString& name, QByteArray& bytes);
     static QIcon windowIconFor(const QString& fileName, const QString& fallbackResource);
 
     QPushButton* keyButtons[78];

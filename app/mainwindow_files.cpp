@@ -25,20 +25,25 @@ void MainWindow::reportBadCodeCount()
     qDebug().noquote() << MsgBadCodeCount;
 }
 
-void MainWindow::on_OpenKeyMap_triggered()
+bool MainWindow::askForKeymap(const QString& caption, QString& name, QByteArray& bytes)
 {
-    const QString name = hooks.getOpenFileName(this, QStringLiteral("Select Keymap file"), QStringLiteral("/"),
-                                               QStringLiteral("Keymap files (*.kmp)"));
-    if (name.isEmpty())
-        return;
-    QByteArray bytes;
-    if (!readFileHead(name, KeymapFileSize, bytes))
-        return;
+    name = hooks.getOpenFileName(this, caption, QStringLiteral("/"), QStringLiteral("Keymap files (*.kmp)"));
+    if (name.isEmpty() || !readFileHead(name, KeymapFileSize, bytes))
+        return false;
     const KeymapFileCheck check = checkKeymapFile(bytes);
     if (!check.ok()) {
         emit showmsg(check.message(), TitleFileError);
-        return;
+        return false;
     }
+    return true;
+}
+
+void MainWindow::on_OpenKeyMap_triggered()
+{
+    QString name;
+    QByteArray bytes;
+    if (!askForKeymap(QStringLiteral("Select Keymap file"), name, bytes))
+        return;
     replaceModel();
     setViewMode(ScanCodeView);
     const DecodeResult result = decodeKeymapFile(bytes, *keyMapImg);
@@ -54,18 +59,10 @@ void MainWindow::on_OpenKeyMap_triggered()
 
 void MainWindow::on_AddKeyMapToBtv_triggered()
 {
-    const QString name = hooks.getOpenFileName(this, QStringLiteral("Select Keymap file to add"),
-                                               QStringLiteral("/"), QStringLiteral("Keymap files (*.kmp)"));
-    if (name.isEmpty())
-        return;
+    QString name;
     QByteArray bytes;
-    if (!readFileHead(name, KeymapFileSize, bytes))
+    if (!askForKeymap(QStringLiteral("Select Keymap file to add"), name, bytes))
         return;
-    const KeymapFileCheck check = checkKeymapFile(bytes);
-    if (!check.ok()) {
-        emit showmsg(check.message(), TitleFileError);
-        return;
-    }
     const DecodeResult result = mergeKeymapFile(bytes, *keyMapImg);
     for (const QPoint& key : result.changedKeys)
         refreshBtn(key.x(), key.y());

@@ -10,6 +10,8 @@
 #include <QScrollArea>
 #include <QTest>
 
+#include "testkeymaps.h"
+
 namespace {
 bool sameImage(const QIcon& icon, const QPixmap& expected)
 {
@@ -17,15 +19,6 @@ bool sameImage(const QIcon& icon, const QPixmap& expected)
            expected.toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-TKeyMap codes(std::initializer_list<uint8_t> list)
-{
-    TKeyMap m;
-    m.count = uint8_t(list.size());
-    int j = 0;
-    for (uint8_t c : list)
-        m.pairs[j++].code = c;
-    return m;
-}
 }  // namespace
 
 class TestMainWindow : public QObject
@@ -107,7 +100,7 @@ private slots:
     {
         QFETCH(int, n);
         MainWindow w;
-        TKeyMap map = codes({0x04, 0x0A, 0xE1, 0x2C, 0x73});
+        TKeyMap map = keyMapOf({0x04, 0x0A, 0xE1, 0x2C, 0x73});
         map.count = uint8_t(n);
         w.model()->setKeyMap(2, 1, map);
         w.refreshBtn(2, 1);

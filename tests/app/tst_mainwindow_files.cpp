@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "testkeymaps.h"
+
 namespace {
 QByteArray readAll(const QString& path)
 {
@@ -22,16 +24,6 @@ void writeAll(const QString& path, const QByteArray& bytes)
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes);
-}
-
-TKeyMap mapOf(std::initializer_list<uint8_t> codes)
-{
-    TKeyMap m;
-    m.count = uint8_t(codes.size());
-    int j = 0;
-    for (uint8_t c : codes)
-        m.pairs[j++] = {modifierMask(c), c};
-    return m;
 }
 
 // A layout with something different in every field of every key.
@@ -171,7 +163,7 @@ private slots:
     {
         ScriptedMainWindow s;
         randomLayout(*s.w.model(), 7);
-        s.w.model()->setKeyMap(0, 0, mapOf({0x04}));
+        s.w.model()->setKeyMap(0, 0, keyMapWithMasks({0x04}));
         s.w.model()->setKeyMap(1, 0, TKeyMap{});
         s.answer = path("round.kmp");
         s.w.form()->SaveKeyMap->trigger();
@@ -191,7 +183,7 @@ private slots:
             }
         QCOMPARE(t.w.model()->getBtnName(0, 0, 0), QString("A Ф"));
         QCOMPARE(t.w.model()->getBtnName(1, 0, 0), QString(" "));
-        QCOMPARE(iconImage(t.w, 0, 0), MainWindow::scanCodeFace(mapOf({0x04}), QSize(71, 71))
+        QCOMPARE(iconImage(t.w, 0, 0), MainWindow::scanCodeFace(keyMapWithMasks({0x04}), QSize(71, 71))
                                            .toImage()
                                            .convertToFormat(QImage::Format_RGB32));
     }
@@ -241,7 +233,7 @@ private slots:
     void longerKeymapOpens()
     {
         ScriptedMainWindow s;
-        s.w.model()->setKeyMap(6, 3, mapOf({0x2C}));
+        s.w.model()->setKeyMap(6, 3, keyMapWithMasks({0x2C}));
         s.answer = path("k.kmp");
         s.w.form()->SaveKeyMap->trigger();
         writeAll(path("900.kmp"), readAll(path("k.kmp")) + QByteArray(19, char(0x77)));
@@ -249,7 +241,7 @@ private slots:
         t.answer = path("900.kmp");
         t.w.form()->OpenKeyMap->trigger();
         QCOMPARE(t.msgs.count(), 0);
-        QCOMPARE(t.w.model()->getKeyMap(6, 3), mapOf({0x2C}));
+        QCOMPARE(t.w.model()->getKeyMap(6, 3), keyMapWithMasks({0x2C}));
     }
 
     void badCountLoadsPartly()
@@ -257,7 +249,7 @@ private slots:
         ScriptedMainWindow s;
         for (int c = 0; c < KeyCols; ++c)
             for (int r = 0; r < KeyRows; ++r)
-                s.w.model()->setKeyMap(c, r, mapOf({0x1E}));
+                s.w.model()->setKeyMap(c, r, keyMapWithMasks({0x1E}));
         s.w.model()->makeImage();
         QByteArray image(reinterpret_cast<const char*>(s.w.model()->image()), 881);
         image[40 * 11] = 6;  // slot 40 is key 12,2
@@ -273,7 +265,7 @@ private slots:
         QCOMPARE(t.lastMessage(), (QStringList{"Неверное количество сканкодов на кнопке", "Ошибка"}));
         QCOMPARE(t.w.windowTitle(), title);
         QCOMPARE(t.w.currentViewMode(), 1);
-        QCOMPARE(t.w.model()->getKeyMap(10, 5), mapOf({0x1E}));  // slot 0
+        QCOMPARE(t.w.model()->getKeyMap(10, 5), keyMapWithMasks({0x1E}));  // slot 0
         QCOMPARE(t.w.model()->getBtnName(10, 5, 0), QString("1 !"));
         QCOMPARE(t.w.model()->getKeyMap(12, 2), TKeyMap{});     // the bad slot
         QCOMPARE(t.w.model()->getKeyMap(0, 0), TKeyMap{});      // slot 74, after it
@@ -284,7 +276,7 @@ private slots:
     void addChangesOnlyKeyMaps()
     {
         ScriptedMainWindow s;
-        s.w.model()->setKeyMap(3, 3, mapOf({0x28, 0xE0}));
+        s.w.model()->setKeyMap(3, 3, keyMapWithMasks({0x28, 0xE0}));
         s.answer = path("add.kmp");
         s.w.form()->SaveKeyMap->trigger();
 
@@ -297,7 +289,7 @@ private slots:
         t.answer = s.answer;
         t.w.form()->AddKeyMapToBtv->trigger();
         QCOMPARE(t.msgs.count(), 0);
-        QCOMPARE(t.w.model()->getKeyMap(3, 3), mapOf({0x28, 0xE0}));
+        QCOMPARE(t.w.model()->getKeyMap(3, 3), keyMapWithMasks({0x28, 0xE0}));
         QCOMPARE(t.w.model()->getKeyMap(0, 0), TKeyMap{});
         QCOMPARE(t.w.model()->getKeyMap(11, 4), before.getKeyMap(11, 4));  // no slot: untouched
         for (int c = 0; c < KeyCols; ++c)

@@ -7,20 +7,12 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+
+#include "testkeymaps.h"
 #include <QTextBrowser>
 
 namespace {
 constexpr LoaderTimings Fast{5, 30, 30, 30};
-
-TKeyMap mapOf(std::initializer_list<uint8_t> codes)
-{
-    TKeyMap m;
-    m.count = uint8_t(codes.size());
-    int j = 0;
-    for (uint8_t c : codes)
-        m.pairs[j++].code = c;
-    return m;
-}
 
 // A main window whose loader dialogs talk to a fake line with short waits.
 struct LoaderRig {
@@ -52,7 +44,7 @@ private slots:
     void uploadSendsTheRebuiltImageInPlace()
     {
         LoaderRig rig;
-        rig.s.w.model()->setKeyMap(0, 0, mapOf({0xE1}));
+        rig.s.w.model()->setKeyMap(0, 0, keyMapOf({0xE1}));
         rig.s.w.model()->image()[880] = 0x55;  // stale until the command rebuilds it
         rig.s.w.form()->ComPortOpen->trigger();
         Dialog_COMport* d = rig.dialog();
@@ -75,8 +67,8 @@ private slots:
     {
         LoaderRig rig;
         KeyMapImgClass keyboard;
-        keyboard.setKeyMap(3, 1, mapOf({0x04, 0x05}));
-        keyboard.setKeyMap(12, 5, mapOf({0x28}));
+        keyboard.setKeyMap(3, 1, keyMapOf({0x04, 0x05}));
+        keyboard.setKeyMap(12, 5, keyMapOf({0x28}));
         keyboard.makeImage();
         rig.s.w.model()->setBtnName(7, 2, 3, "gone after the read");
         rig.s.w.model()->setFontFamily("Liberation Serif");
@@ -93,14 +85,14 @@ private slots:
         QTRY_COMPARE(d->state(), 10);
         QCOMPARE(rig.s.w.currentViewMode(), 1);
         QCOMPARE(rig.s.w.statusLabelWidget()->text(), QString("  Сканкоды  "));
-        QCOMPARE(rig.s.w.model()->getKeyMap(3, 1), mapOf({0x04, 0x05}));
+        QCOMPARE(rig.s.w.model()->getKeyMap(3, 1), keyMapOf({0x04, 0x05}));
         QCOMPARE(rig.s.w.model()->getBtnName(3, 1, 0), QString("A Ф"));
-        QCOMPARE(rig.s.w.model()->getKeyMap(12, 5), mapOf({0x28}));
+        QCOMPARE(rig.s.w.model()->getKeyMap(12, 5), keyMapOf({0x28}));
         QVERIFY(rig.s.w.model()->getBtnName(7, 2, 3).isEmpty());
         QCOMPARE(rig.s.w.model()->getFontFamily(), QString("Liberation Serif"));  // kept: same model
         QPushButton* b = rig.s.w.keyButton(3, 1);
         QCOMPARE(b->icon().pixmap(QSize(71, 71)).toImage().convertToFormat(QImage::Format_RGB32),
-                 MainWindow::scanCodeFace(mapOf({0x04, 0x05}), QSize(71, 71))
+                 MainWindow::scanCodeFace(keyMapOf({0x04, 0x05}), QSize(71, 71))
                      .toImage()
                      .convertToFormat(QImage::Format_RGB32));
     }
@@ -122,9 +114,9 @@ private slots:
         rig.click("Load_pushButton");
         QTRY_COMPARE(rig.dialog()->state(), 10);
         KeyMapImgClass* m = rig.s.w.model();
-        QCOMPARE(m->getKeyMap(10, 5), mapOf({0x1E}));  // records 0..2
-        QCOMPARE(m->getKeyMap(11, 1), mapOf({0x1E}));
-        QCOMPARE(m->getKeyMap(9, 0), mapOf({0x1E}));
+        QCOMPARE(m->getKeyMap(10, 5), keyMapOf({0x1E}));  // records 0..2
+        QCOMPARE(m->getKeyMap(11, 1), keyMapOf({0x1E}));
+        QCOMPARE(m->getKeyMap(9, 0), keyMapOf({0x1E}));
         QCOMPARE(m->getKeyMap(1, 1), TKeyMap{});       // record 3 and after: reset
         QCOMPARE(m->getKeyMap(0, 0), TKeyMap{});
     }
@@ -132,12 +124,12 @@ private slots:
     void otherMessagesAreIgnored()
     {
         LoaderRig rig;
-        rig.s.w.model()->setKeyMap(1, 1, mapOf({0x09}));
+        rig.s.w.model()->setKeyMap(1, 1, keyMapOf({0x09}));
         rig.s.w.form()->ShowBtnLabels->trigger();
         QVERIFY(QMetaObject::invokeMethod(&rig.s.w, "rxmsg", Q_ARG(QString, "EXIT")));
         QVERIFY(QMetaObject::invokeMethod(&rig.s.w, "rxmsg", Q_ARG(QString, "keymapreadok")));
         QCOMPARE(rig.s.w.currentViewMode(), 0);
-        QCOMPARE(rig.s.w.model()->getKeyMap(1, 1), mapOf({0x09}));
+        QCOMPARE(rig.s.w.model()->getKeyMap(1, 1), keyMapOf({0x09}));
     }
 
     void exitDeletesTheDialogLater()

@@ -4,19 +4,11 @@
 
 #include <QRandomGenerator>
 #include <QTest>
+
+#include "testkeymaps.h"
 #include <cstring>
 
 namespace {
-TKeyMap mapOf(std::initializer_list<uint8_t> codes)
-{
-    TKeyMap m;
-    m.count = uint8_t(codes.size());
-    int j = 0;
-    for (uint8_t c : codes)
-        m.pairs[j++].code = c;
-    return m;
-}
-
 QList<int> slotsOf(int col, int row)
 {
     QList<int> out;
@@ -81,9 +73,9 @@ private slots:
     void modifierMasksInImage()
     {
         KeyMapImgClass model;
-        model.setKeyMap(0, 0, mapOf({0xE1}));          // slot 74
-        model.setKeyMap(1, 1, mapOf({0x04, 0xE0}));    // slot 3
-        TKeyMap beyond = mapOf({0x05});
+        model.setKeyMap(0, 0, keyMapOf({0xE1}));          // slot 74
+        model.setKeyMap(1, 1, keyMapOf({0x04, 0xE0}));    // slot 3
+        TKeyMap beyond = keyMapOf({0x05});
         beyond.pairs[2] = {0x00, 0xE3};               // beyond count: mask left as stored
         model.setKeyMap(2, 2, beyond);                 // slot 60
         model.makeImage();
@@ -109,9 +101,9 @@ private slots:
         KeyMapImgClass model;
         model.makeImage();
         QByteArray before(reinterpret_cast<const char*>(model.image()), ImageSize);
-        model.setKeyMap(12, 5, mapOf({0x28, 0x29}));
-        model.setKeyMap(11, 4, mapOf({0x10}));  // hidden: never reaches the image
-        model.setKeyMap(12, 4, mapOf({0x11}));
+        model.setKeyMap(12, 5, keyMapOf({0x28, 0x29}));
+        model.setKeyMap(11, 4, keyMapOf({0x10}));  // hidden: never reaches the image
+        model.setKeyMap(12, 4, keyMapOf({0x11}));
         model.makeImage();
         QList<int> changed;
         for (int i = 0; i < ImageSize; ++i)
@@ -128,7 +120,7 @@ private slots:
         KeyMapImgClass source;
         for (int c = 0; c < KeyCols; ++c)
             for (int r = 0; r < KeyRows; ++r)
-                source.setKeyMap(c, r, mapOf({uint8_t(4 + (c * 6 + r) % 100)}));
+                source.setKeyMap(c, r, keyMapOf({uint8_t(4 + (c * 6 + r) % 100)}));
         source.makeImage();
         uint8_t image[ImageSize];
         std::memcpy(image, source.image(), ImageSize);
@@ -180,7 +172,7 @@ private slots:
         KeyMapImgClass source;
         for (int c = 0; c < KeyCols; ++c)
             for (int r = 0; r < KeyRows; ++r)
-                source.setKeyMap(c, r, mapOf({0x1E, 0x1F}));
+                source.setKeyMap(c, r, keyMapOf({0x1E, 0x1F}));
         source.makeImage();
         uint8_t image[ImageSize];
         std::memcpy(image, source.image(), ImageSize);
@@ -205,17 +197,17 @@ private slots:
     void mergingDecodeTouchesOnlyKeyMaps()
     {
         KeyMapImgClass source;
-        source.setKeyMap(5, 5, mapOf({0x3A}));
+        source.setKeyMap(5, 5, keyMapOf({0x3A}));
         source.makeImage();
         KeyMapImgClass model;
         model.setBtnName(5, 5, 0, "label");
         model.setBtnName(0, 0, 0, "other");
-        model.setKeyMap(0, 0, mapOf({0x04}));
+        model.setKeyMap(0, 0, keyMapOf({0x04}));
         model.setBtnColor(5, 5, TColor{9, 9, 9});
         model.setLink(5, 5, true);
         const DecodeResult res = model.decodeImageMerging(source.image());
         QVERIFY(res.complete());
-        QCOMPARE(model.getKeyMap(5, 5), mapOf({0x3A}));
+        QCOMPARE(model.getKeyMap(5, 5), keyMapOf({0x3A}));
         QCOMPARE(model.getKeyMap(0, 0), TKeyMap{});  // named in the image, so replaced
         QCOMPARE(model.getBtnName(5, 5, 0), QString("label"));
         QCOMPARE(model.getBtnName(0, 0, 0), QString("other"));
@@ -224,18 +216,18 @@ private slots:
 
         uint8_t bad[ImageSize] = {};
         bad[0] = 7;  // slot 0 already bad: nothing changes
-        model.setKeyMap(10, 5, mapOf({0x05}));
+        model.setKeyMap(10, 5, keyMapOf({0x05}));
         QCOMPARE(model.decodeImageMerging(bad).badSlot, 0);
-        QCOMPARE(model.getKeyMap(10, 5), mapOf({0x05}));
+        QCOMPARE(model.getKeyMap(10, 5), keyMapOf({0x05}));
     }
 
     void decodeFromOwnImage()
     {
         KeyMapImgClass model;
-        model.setKeyMap(3, 2, mapOf({0x29}));
+        model.setKeyMap(3, 2, keyMapOf({0x29}));
         model.makeImage();
         model.decodeImageReplacing(model.image());
-        QCOMPARE(model.getKeyMap(3, 2), mapOf({0x29}));
+        QCOMPARE(model.getKeyMap(3, 2), keyMapOf({0x29}));
         QCOMPARE(model.getBtnName(3, 2, 0), QString("Escape"));
     }
 };
