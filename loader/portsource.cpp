@@ -12,10 +12,10 @@ QList<PortInfo> keyboardPorts(const PortSource& source)
     return out;
 }
 
-QList<PortInfo> parseExtraPorts(const QString& spec)
+QList<PortInfo> parseExtraPorts(const QString& list)
 {
     QList<PortInfo> out;
-    for (const QString& entry : spec.split(u';', Qt::SkipEmptyParts)) {
+    for (const QString& entry : list.split(u';', Qt::SkipEmptyParts)) {
         const qsizetype eq = entry.indexOf(u'=');
         PortInfo p;
         p.portName = (eq < 0 ? entry : entry.left(eq)).trimmed();

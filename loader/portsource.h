@@ -38,4 +38,4 @@ public:
 
 // Parses the RASKLADKA_EXTRA_PORTS format. An entry without '=' is a port with
 // no friendly name; empty entries are skipped.
-QList<PortInfo> parseExtraPorts(const QString& spec);
+QList<PortInfo> parseExtraPorts(const QString& list);

@@ -42,7 +42,7 @@ private slots:
 
     void extraPorts_data()
     {
-        QTest::addColumn<QString>("spec");
+        QTest::addColumn<QString>("list");
         QTest::addColumn<QList<PortInfo>>("expected");
         QTest::newRow("empty") << "" << QList<PortInfo>{};
         QTest::newRow("one") << "/dev/pts/7=Magnetic Stripe Reader (simulated)"
@@ -57,9 +57,9 @@ private slots:
     }
     void extraPorts()
     {
-        QFETCH(QString, spec);
+        QFETCH(QString, list);
         QFETCH(QList<PortInfo>, expected);
-        QCOMPARE(parseExtraPorts(spec), expected);
+        QCOMPARE(parseExtraPorts(list), expected);
     }
 
     void systemSourceListsExtraPortsLast()
