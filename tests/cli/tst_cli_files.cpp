@@ -13,28 +13,16 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "programrun.h"
+
 using namespace samples;
 
 namespace {
-struct Run {
-    int status = -1;
-    QString out;
-    QByteArray outBytes;
-    QString err;
-};
+using Run = ProgramRun;
 
 Run cli(const QStringList& args)
 {
-    QProcess p;
-    p.start(QStringLiteral(RASKLADKA_CLI), args);
-    Run r;
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
-        return r;
-    r.status = p.exitCode();
-    r.outBytes = p.readAllStandardOutput();
-    r.out = QString::fromUtf8(r.outBytes);
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return runProgram(QStringLiteral(RASKLADKA_CLI), args);
 }
 
 #define EXPECT_RUN(run, code, text)                                                                  \

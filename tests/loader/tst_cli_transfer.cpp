@@ -8,35 +8,20 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "programrun.h"
+
 namespace {
 const QStringList Fast{"--gap", "30"};
 const QStringList UploadWaits{"--answer-wait", "300", "--reboot-wait", "100"};
 const QStringList ReadWaits{"--read-wait", "400"};
 
-struct Result {
-    int code = -1;
-    QString out;
-    QString err;
-};
+using Result = ProgramRun;
 
 Result cli(const QStringList& args, const QString& extraPorts = QString())
 {
-    QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("RASKLADKA_EXTRA_PORTS", extraPorts);
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(RASKLADKA_CLI), args);
-    Result r;
-    if (!p.waitForFinished(30000)) {
-        p.kill();
-        p.waitForFinished();
-        r.err = "timed out";
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return runProgram(QStringLiteral(RASKLADKA_CLI), args, 30000, env);
 }
 
 QByteArray readAll(const QString& path)
@@ -90,16 +75,16 @@ private slots:
         SimKeyboard sim;
         QVERIFY2(sim.start(Fast), qPrintable(sim.error()));
         const Result listed = cli({"ports"}, sim.path() + "=Magnetic Stripe Reader (simulated);/dev/null=Modem");
-        QCOMPARE(listed.code, 0);
+        QCOMPARE(listed.status, 0);
         QVERIFY(listed.out.contains(sim.path() + "\tMagnetic Stripe Reader (simulated)\n"));
         QVERIFY(!listed.out.contains("Modem"));
         const Result all = cli({"ports", "--all"}, sim.path() + "=Magnetic Stripe Reader (simulated);/dev/null=Modem");
-        QCOMPARE(all.code, 0);
+        QCOMPARE(all.status, 0);
         QVERIFY(all.out.contains("/dev/null\tModem\n"));
         const Result none = cli({"ports"}, "/dev/null=magnetic stripe reader");
-        QCOMPARE(none.code, 1);
+        QCOMPARE(none.status, 1);
         QVERIFY(none.err.contains("Порт загрузки не обнаружен"));
-        QCOMPARE(cli({"ports", "extra"}).code, 2);
+        QCOMPARE(cli({"ports", "extra"}).status, 2);
     }
 
     void uploadKeymapFileAsItIs()
@@ -116,7 +101,7 @@ private slots:
         kmp[ImageChecksumOffset] = char(imageChecksum(reinterpret_cast<const uint8_t*>(kmp.constData())));
         writeAll(dir.filePath("layout.kmp"), kmp);
         const Result r = cli(QStringList{"upload", dir.filePath("layout.kmp"), "--port", sim.path()} + UploadWaits);
-        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY2(r.status == 0, qPrintable(r.err));
         QCOMPARE(readAll(received), kmp);
         const QStringList lines = r.err.split('\n', Qt::SkipEmptyParts);
         QVERIFY(lines.contains("Загрузка: 100%"));
@@ -131,7 +116,7 @@ private slots:
         QVERIFY(!r.err.contains("00 00 00 "));  // no dump unless asked
         const Result verbose =
             cli(QStringList{"upload", dir.filePath("layout.kmp"), "--port", sim.path(), "-v"} + UploadWaits);
-        QCOMPARE(verbose.code, 0);
+        QCOMPARE(verbose.status, 0);
         QCOMPARE(verbose.err.count(QRegularExpression("^([0-9A-F]{2} ){11}$", QRegularExpression::MultilineOption)), 80);
     }
 
@@ -147,7 +132,7 @@ private slots:
         // The default port: the first keyboard port offered.
         const Result r = cli(QStringList{"upload", dir.filePath("layout.btv")} + UploadWaits,
                              sim.path() + "=Magnetic Stripe Reader (simulated)");
-        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY2(r.status == 0, qPrintable(r.err));
         m.makeImage();
         QCOMPARE(readAll(received), imageOf(m));
         // Key (3, 1) sits in slot 67; its Left Ctrl went out with its mask filled in.
@@ -174,7 +159,7 @@ private slots:
         QVERIFY2(sim.start(Fast + QStringList{"--upload-answer", mode}), qPrintable(sim.error()));
         writeAll(dir.filePath("layout.kmp"), sampleKeymap());
         const Result r = cli(QStringList{"upload", dir.filePath("layout.kmp"), "--port", sim.path()} + UploadWaits);
-        QCOMPARE(r.code, 1);
+        QCOMPARE(r.status, 1);
         QVERIFY2(r.err.split('\n').contains(line), qPrintable(r.err));
         QVERIFY(!r.err.contains("Готово!"));
         QVERIFY(r.err.contains("раскладка не загружена"));
@@ -204,7 +189,7 @@ private slots:
         QVERIFY2(sim.start(Fast + QStringList{"--save", received}), qPrintable(sim.error()));
         writeAll(dir.filePath("bad.kmp"), bytes);
         const Result r = cli(QStringList{"upload", dir.filePath("bad.kmp"), "--port", sim.path()} + UploadWaits);
-        QCOMPARE(r.code, 1);
+        QCOMPARE(r.status, 1);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         QVERIFY(!r.err.contains("Порт открыт."));
         QVERIFY(!QFile::exists(received));
@@ -222,7 +207,7 @@ private slots:
         for (const QString name : {"out.kmp", "out.btv", "out.json"}) {
             const QString out = dir.filePath(name);
             const Result r = cli(QStringList{"read", "--port", sim.path()} + ReadWaits + QStringList{out});
-            QVERIFY2(r.code == 0, qPrintable(name + ": " + r.err));
+            QVERIFY2(r.status == 0, qPrintable(name + ": " + r.err));
             QVERIFY(r.err.contains("Раскладка получена."));
             if (name == QLatin1String("out.kmp"))
                 QCOMPARE(readAll(out), held);
@@ -256,7 +241,7 @@ private slots:
         writeAll(existing, "previous contents");
         for (const QString& out : {fresh, existing}) {
             const Result r = cli(QStringList{"read", "--port", sim.path()} + ReadWaits + QStringList{out});
-            QCOMPARE(r.code, 1);
+            QCOMPARE(r.status, 1);
             QVERIFY2(r.err.split('\n').contains(line), qPrintable(r.err));
             QVERIFY(r.err.contains("не записан"));
         }
@@ -277,11 +262,11 @@ private slots:
         SimKeyboard sim;
         QVERIFY2(sim.start(Fast + QStringList{"--image", dir.filePath("held.kmp")}), qPrintable(sim.error()));
         const Result kmp = cli(QStringList{"read", "--port", sim.path()} + ReadWaits + QStringList{dir.filePath("a.kmp")});
-        QCOMPARE(kmp.code, 0);
+        QCOMPARE(kmp.status, 0);
         QVERIFY(kmp.err.contains("Неверное количество сканкодов на кнопке: слот 40"));
         QCOMPARE(readAll(dir.filePath("a.kmp")), held);
         const Result btv = cli(QStringList{"read", "--port", sim.path()} + ReadWaits + QStringList{dir.filePath("a.btv")});
-        QCOMPARE(btv.code, 1);
+        QCOMPARE(btv.status, 1);
         QVERIFY(btv.err.contains("Неверное количество сканкодов на кнопке: слот 40"));
         QVERIFY(!QFile::exists(dir.filePath("a.btv")));
     }
@@ -291,24 +276,24 @@ private slots:
         QTemporaryDir dir;
         writeAll(dir.filePath("ok.kmp"), sampleKeymap());
         const QString kmp = dir.filePath("ok.kmp");
-        QCOMPARE(cli({"upload"}).code, 2);
-        QCOMPARE(cli({"upload", kmp, kmp}).code, 2);
-        QCOMPARE(cli({"upload", dir.filePath("x.txt")}).code, 2);
-        QCOMPARE(cli({"upload", kmp, "--answer-wait", "soon"}).code, 2);
-        QCOMPARE(cli({"upload", kmp, "--port"}).code, 2);
-        QCOMPARE(cli({"upload", kmp, "--read-wait", "100"}).code, 2);
-        QCOMPARE(cli({"read"}).code, 2);
-        QCOMPARE(cli({"read", dir.filePath("out.txt")}).code, 2);
-        QCOMPARE(cli({"read", dir.filePath("out.kmp"), "--reboot-wait", "1"}).code, 2);
+        QCOMPARE(cli({"upload"}).status, 2);
+        QCOMPARE(cli({"upload", kmp, kmp}).status, 2);
+        QCOMPARE(cli({"upload", dir.filePath("x.txt")}).status, 2);
+        QCOMPARE(cli({"upload", kmp, "--answer-wait", "soon"}).status, 2);
+        QCOMPARE(cli({"upload", kmp, "--port"}).status, 2);
+        QCOMPARE(cli({"upload", kmp, "--read-wait", "100"}).status, 2);
+        QCOMPARE(cli({"read"}).status, 2);
+        QCOMPARE(cli({"read", dir.filePath("out.txt")}).status, 2);
+        QCOMPARE(cli({"read", dir.filePath("out.kmp"), "--reboot-wait", "1"}).status, 2);
 
         const Result noPort = cli({"upload", kmp}, "");
-        QCOMPARE(noPort.code, 1);
+        QCOMPARE(noPort.status, 1);
         QVERIFY(noPort.err.contains("Порт загрузки не обнаружен"));
         const Result missing = cli({"upload", kmp, "--port", dir.filePath("no-such-tty")});
-        QCOMPARE(missing.code, 1);
+        QCOMPARE(missing.status, 1);
         QVERIFY(missing.err.contains("Ошибка открытия порта"));
         const Result readMissing = cli({"read", "--port", dir.filePath("no-such-tty"), dir.filePath("out.kmp")});
-        QCOMPARE(readMissing.code, 1);
+        QCOMPARE(readMissing.status, 1);
         QVERIFY(readMissing.err.contains("Ошибка открытия порта"));
         QVERIFY(!QFile::exists(dir.filePath("out.kmp")));
     }

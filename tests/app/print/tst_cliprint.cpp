@@ -4,6 +4,7 @@
 #include "keymapfile.h"
 #include "keymapimgclass.h"
 #include "pdftools.h"
+#include "programrun.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,23 +13,11 @@
 #include <QTest>
 
 namespace {
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Run = ProgramRun;
 
 Run runCli(const QStringList& args)
 {
-    QProcess p;
-    p.start(QStringLiteral(RASKLADKA_CLI_PATH), args);
-    Run r;
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
-        return r;
-    r.status = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return runProgram(QStringLiteral(RASKLADKA_CLI_PATH), args, 120000);
 }
 
 Run runPrint(const QStringList& args) { return runCli(QStringList{"print"} + args); }
@@ -45,41 +34,14 @@ QByteArray readBytes(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Tiles as the page shows them: connected regions of pixels `inside` accepts, at
-// least 20 pixels across (the background inside a letter's loop is no tile).
-int countBlobs(const QImage& img, bool (*inside)(QRgb))
+// Tiles as the page shows them: regions at least 20 pixels across (the background
+// inside a letter's loop is no tile).
+int countTiles(const QImage& img, bool (*inside)(QRgb))
 {
-    const int w = img.width(), h = img.height();
-    std::vector<uint8_t> seen(size_t(w) * h, 0);
-    std::vector<int> stack;
-    int blobs = 0;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            if (seen[size_t(y) * w + x] || !inside(img.pixel(x, y)))
-                continue;
-            int x0 = x, x1 = x, y0 = y, y1 = y;
-            stack.assign(1, y * w + x);
-            seen[size_t(y) * w + x] = 1;
-            while (!stack.empty()) {
-                const int p = stack.back();
-                stack.pop_back();
-                const int px = p % w, py = p / w;
-                x0 = std::min(x0, px), x1 = std::max(x1, px), y0 = std::min(y0, py), y1 = std::max(y1, py);
-                const int nb[4][2] = {{px - 1, py}, {px + 1, py}, {px, py - 1}, {px, py + 1}};
-                for (const auto& n : nb)
-                    if (n[0] >= 0 && n[1] >= 0 && n[0] < w && n[1] < h && !seen[size_t(n[1]) * w + n[0]]
-                        && inside(img.pixel(n[0], n[1]))) {
-                        seen[size_t(n[1]) * w + n[0]] = 1;
-                        stack.push_back(n[1] * w + n[0]);
-                    }
-            }
-            blobs += x1 - x0 >= 20 && y1 - y0 >= 20;
-        }
-    return blobs;
+    const QList<Blob> blobs = findBlobs(img, inside);
+    return int(std::count_if(blobs.begin(), blobs.end(),
+                             [](const Blob& b) { return b.box.width() > 20 && b.box.height() > 20; }));
 }
-
-bool isBlue(QRgb c) { return qBlue(c) > 200 && qRed(c) < 60 && qGreen(c) < 60; }
-bool isInk(QRgb c) { return qRed(c) < 245 || qGreen(c) < 245 || qBlue(c) < 245; }
 }  // namespace
 
 class TestCliPrint : public QObject
@@ -145,9 +107,9 @@ private slots:
         const QImage page = rasterizePdf(out, 100);
         QVERIFY(!page.isNull());
         if (blue)
-            QCOMPARE(countBlobs(page, isBlue), 75);
+            QCOMPARE(countTiles(page, isBlue), 75);
         else if (sheet == "codes")
-            QCOMPARE(countBlobs(page, isInk), 75);
+            QCOMPARE(countTiles(page, isInk), 75);
         else {
             // 300 cutting marks, each a few pixels long at this resolution.
             int ink = 0;
