@@ -7,6 +7,7 @@
 #include <QGraphicsTextItem>
 #include <QPainter>
 #include <QPen>
+#include <QStyleOptionGraphicsItem>
 #include <QTextLayout>
 
 namespace {
@@ -29,12 +30,53 @@ QPen backgroundPen(const QColor& c)
 // A plain-text item's document sits 4 pixels inside the item on every side.
 constexpr int DocumentMargin = 4;
 
+// Font, colour and width go in before the text, so the item lays its text out once.
+void setUpTextItem(QGraphicsTextItem& item, const LabelPlacement& p)
+{
+    item.setFont(p.font);
+    item.setDefaultTextColor(p.colour);
+    if (p.textWidth >= 0)
+        item.setTextWidth(p.textWidth);
+    item.setPlainText(p.text);
+    item.setPos(p.pos);
+}
+
+// Characters a text document does not keep on one plain line: line feeds, carriage
+// returns, line and paragraph separators and frame marks start new lines or blocks,
+// tabs and other controls get the document's own treatment. Files bring such texts in.
+bool needsTextDocument(const QString& text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0) || u == 0x2028 || u == 0x2029 || u == 0xFDD0 || u == 0xFDD1)
+            return true;
+    }
+    return false;
+}
+
+// Rare texts are drawn by a real text item, which is what the scene draws them with.
+void paintThroughTextItem(QPainter& painter, const LabelPlacement& p)
+{
+    QGraphicsTextItem item;
+    setUpTextItem(item, p);
+    QStyleOptionGraphicsItem option;
+    option.exposedRect = item.boundingRect();
+    painter.save();
+    painter.translate(p.pos);
+    item.paint(&painter, &option, nullptr);
+    painter.restore();
+}
+
 // Paints a placement the way a plain-text item with that font, colour and position
 // paints it: one unwrapped line, left-aligned, inside the document margin.
 void paintPlacement(QPainter& painter, const LabelPlacement& p)
 {
     if (p.text.isEmpty())
         return;
+    if (needsTextDocument(p.text)) {
+        paintThroughTextItem(painter, p);
+        return;
+    }
     QTextLayout layout(p.text, p.font);
     layout.setCacheEnabled(true);
     layout.beginLayout();
@@ -87,14 +129,8 @@ void addLabelLines(QGraphicsScene& scene, int originX, int originY, const QStrin
 {
     for (const LabelPlacement& p :
          layoutLabelLines(originX, originY, texts, colours, positions, sizes, styles, vertical, family)) {
-        // Font, colour and width go in before the text, so the item lays its text out once.
         auto* item = new QGraphicsTextItem;
-        item->setFont(p.font);
-        item->setDefaultTextColor(p.colour);
-        if (p.textWidth >= 0)
-            item->setTextWidth(p.textWidth);
-        item->setPlainText(p.text);
-        item->setPos(p.pos);
+        setUpTextItem(*item, p);
         scene.addItem(item);
     }
 }

@@ -207,7 +207,10 @@ private slots:
         QRandomGenerator rng(20261208);
         const QString families[] = {"Arial", "Liberation Serif", "Courier New", "DejaVu Sans", "Nonexistent"};
         const QString samples[] = {"", "Esc", "Ввод", "Shift", "ё", "W", "Пробел длинный текст", "0x1F",
-                                   "Ж", "a b", "ЪЫЬ", "Caps Lock", "✓"};
+                                   "Ж", "a b", "ЪЫЬ", "Caps Lock", "✓",
+                                   // Files bring in texts with line breaks and controls.
+                                   "AB\nCD", "AB\rCD", "Ctrl\r\nAlt", "AB\u2028CD", "AB\u2029CD", "\n",
+                                   "\u2028", "x\ty", "Ф\nЫ\nВ", "\x01Z"};
         const QSize faceSizes[] = {{71, 71}, {176, 71}, {71, 176}};
         for (int round = 0; round < 150; ++round) {
             Lines l;
@@ -230,6 +233,32 @@ private slots:
                                                     l.styles, l.vertical, sz.width(), sz.height(), family)
                                      .toImage();
             QVERIFY2(direct == scene, qPrintable(QString("round %1").arg(round)));
+        }
+    }
+
+    // A text item puts each line of a text with breaks under the one before; so must the face.
+    void lineBreaksGiveSeveralLines()
+    {
+        for (const QString& text : {QStringLiteral("AB\nCD"), QStringLiteral("AB\u2028CD"), QStringLiteral("AB\rCD")}) {
+            Lines l;
+            l.texts[0] = text;
+            const QImage direct = l.render();
+            const QImage scene = renderKeyFaceScene(l.texts, l.colours, l.positions, l.sizes, l.background, l.styles,
+                                                    l.vertical, 71, 71, "Liberation Sans")
+                                     .toImage();
+            QVERIFY2(direct == scene, qPrintable(text.toUtf8().toPercentEncoding()));
+            // Two bands of ink, one above the other, with a white gap between.
+            int bands = 0;
+            bool inInk = false;
+            for (int y = 0; y < direct.height(); ++y) {
+                bool ink = false;
+                for (int x = 0; x < direct.width() && !ink; ++x)
+                    ink = (direct.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF;
+                if (ink && !inInk)
+                    ++bands;
+                inInk = ink;
+            }
+            QCOMPARE(bands, 2);
         }
     }
 
