@@ -69,7 +69,6 @@ MainWindow::MainWindow(QWidget* parent)
                 b->setGeometry(keyRect(base, col, row));
             b->setIconSize(keyMapImg->getBtnSize(col, row));
             b->setStyleSheet(KeyStyleSheet);
-            connect(b, &QPushButton::clicked, this, [this, col, row] { openKeyProperties(col, row); });
         }
     viewMode = ScanCodeView;
     refreshAllBtns();

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QPixmap>
 #include <QPointer>
+#include <QResizeEvent>
 
 class QLabel;
 class QPushButton;
@@ -14,6 +15,14 @@ class Dialog_COMport;
 class BtnPropDialog;
 class Dialog_TD;
 class Ui_MainWindow;
+
+// The click slot of every key button, on_pushButton_<col+1>_<row+1>_clicked(), bound
+// to its button by object name. One column of six at a time; moc expands these too.
+#define RASKLADKA_KEY_SLOT(c, r) \
+    void on_pushButton_##c##_##r##_clicked() { openKeyProperties(c - 1, r - 1); }
+#define RASKLADKA_KEY_COLUMN(c) \
+    RASKLADKA_KEY_SLOT(c, 1) RASKLADKA_KEY_SLOT(c, 2) RASKLADKA_KEY_SLOT(c, 3) \
+    RASKLADKA_KEY_SLOT(c, 4) RASKLADKA_KEY_SLOT(c, 5) RASKLADKA_KEY_SLOT(c, 6)
 
 // The editor's window: the grid of 78 key buttons in a layout view or a scan-code view.
 class MainWindow : public QMainWindow
@@ -56,6 +65,10 @@ private slots:
     void close_dialog_comport();
     void changeFont(QString family);
     void rxmsg(QString msg);
+    RASKLADKA_KEY_COLUMN(1) RASKLADKA_KEY_COLUMN(2) RASKLADKA_KEY_COLUMN(3) RASKLADKA_KEY_COLUMN(4)
+    RASKLADKA_KEY_COLUMN(5) RASKLADKA_KEY_COLUMN(6) RASKLADKA_KEY_COLUMN(7) RASKLADKA_KEY_COLUMN(8)
+    RASKLADKA_KEY_COLUMN(9) RASKLADKA_KEY_COLUMN(10) RASKLADKA_KEY_COLUMN(11) RASKLADKA_KEY_COLUMN(12)
+    RASKLADKA_KEY_COLUMN(13)
     void on_actionExit_triggered();
     void on_OpenKeyMap_triggered();
     void on_OpenBtnMap_triggered();
@@ -66,13 +79,11 @@ private slots:
     void on_ShowScancodes_triggered();
     void on_ShowBtnLabels_triggered();
     void on_ComPortOpen_triggered();
+    void resizeEvent(QResizeEvent* event) override;
     void on_AddKeyMapToBtv_triggered();
     void on_PrintKeyMap_triggered();
     void on_About_triggered();
     void on_ReadKeyMap_triggered();
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // One handler for all 78 key buttons: the properties of (col, row), shown without waiting.

@@ -31,6 +31,11 @@ QPushButton* dialogButton(QDialog* d, const QString& text)
     return nullptr;
 }
 
+// How many connections leave a signal of `obj`; receivers() is protected, its member pointer is not.
+struct ReceiverCount : QObject {
+    static int of(const QObject* obj, const char* signal) { return (obj->*(&ReceiverCount::receivers))(signal); }
+};
+
 QStringList actionTexts(QMenu* menu)
 {
     QStringList out;
@@ -109,6 +114,43 @@ private slots:
         QTest::mouseClick(dialogButton(d, "Отмена"), Qt::LeftButton);
         QVERIFY(!d->isVisible());
         QVERIFY(!b->isChecked());
+    }
+
+    // The key slots are real slots, in declaration order, each bound once to its button by name.
+    void keySlotsAreNamedSlots()
+    {
+        MainWindow w;
+        w.show();
+        const QMetaObject* mo = w.metaObject();
+        QStringList declared;
+        for (int i = mo->methodOffset(); i < mo->methodCount(); ++i)
+            if (mo->method(i).methodType() == QMetaMethod::Slot)
+                declared << QString::fromLatin1(mo->method(i).methodSignature());
+        QStringList expected = {"setBtnMapFromDialog(int,int,TKeyMap,QString*,bool,TColor*,TBtnNamePosition*,"
+                                "uchar*,TColor,TFontStyle*,bool*)",
+                                "UncheckBtn(int,int)", "close_dialog_comport()", "changeFont(QString)",
+                                "rxmsg(QString)"};
+        for (int col = 1; col <= 13; ++col)
+            for (int row = 1; row <= 6; ++row)
+                expected << QString("on_pushButton_%1_%2_clicked()").arg(col).arg(row);
+        expected << "on_actionExit_triggered()" << "on_OpenKeyMap_triggered()" << "on_OpenBtnMap_triggered()"
+                 << "on_SaveKeyMap_triggered()" << "on_SaveBtnMap_triggered()" << "on_Setfont_triggered()"
+                 << "on_Print_triggered()" << "on_ShowScancodes_triggered()" << "on_ShowBtnLabels_triggered()"
+                 << "on_ComPortOpen_triggered()" << "resizeEvent(QResizeEvent*)" << "on_AddKeyMapToBtv_triggered()"
+                 << "on_PrintKeyMap_triggered()" << "on_About_triggered()" << "on_ReadKeyMap_triggered()";
+        QCOMPARE(declared.mid(0, expected.size()), expected);
+
+        for (int col = 0; col < 13; ++col)
+            for (int row = 0; row < 6; ++row)
+                QCOMPARE(ReceiverCount::of(w.keyButton(col, row), SIGNAL(clicked(bool))), 1);
+
+        // Invoked by name, a key slot opens that key.
+        QVERIFY(QMetaObject::invokeMethod(&w, "on_pushButton_13_4_clicked"));
+        BtnPropDialog* d = w.propertiesDialog();
+        QVERIFY(d->isVisible());
+        QCOMPARE(d->findChild<QLabel*>("label_10")->text(), QString("13"));
+        QCOMPARE(d->findChild<QLabel*>("label_13")->text(), QString("4"));
+        d->hide();
     }
 
     void okRedrawsTheKeyInTheCurrentView()
