@@ -15,6 +15,13 @@
 #include <QLabel>
 #include <QScreen>
 
+// The built-in window icon sits in this static library; without a reference the
+// linker drops it. The macro works only outside a namespace.
+static void initAppResources()
+{
+    Q_INIT_RESOURCE(app_icons);
+}
+
 namespace {
 const QString ViewTexts[2] = {QStringLiteral("  Макет  "), QStringLiteral("  Сканкоды  ")};
 
@@ -83,6 +90,7 @@ MainWindow::MainWindow(QWidget* parent)
     connect(this, &MainWindow::showmsg, msgWnd, &msgwindow::showmsg);
     fontDialog = new Dialog_TD(this);
     connect(fontDialog, &Dialog_TD::storefontfam, this, &MainWindow::changeFont);
+    initAppResources();
     setWindowIcon(windowIconFor(QStringLiteral("Laptop.png"), QStringLiteral(":/icons/laptop.png")));
 }
 

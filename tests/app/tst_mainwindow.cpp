@@ -4,11 +4,16 @@
 #include "mainwindowform.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include "btnpropdialog.h"
+#include "dialog_comport.h"
 
 #include "testkeymaps.h"
 
@@ -25,6 +30,23 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 private slots:
+    // Without icon files in the working directory every window shows its built-in icon.
+    void builtInIconsReachTheProgram()
+    {
+        QTemporaryDir empty;
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(empty.path()));
+        MainWindow w;
+        BtnPropDialog props(nullptr);
+        Dialog_COMport loader(nullptr);
+        QDir::setCurrent(before);
+        for (const QWidget* win : {static_cast<const QWidget*>(&w), static_cast<const QWidget*>(&props),
+                                   static_cast<const QWidget*>(&loader)}) {
+            const QImage shown = win->windowIcon().pixmap(32, 32).toImage();
+            QVERIFY2(!shown.isNull(), win->metaObject()->className());
+        }
+    }
+
     void startsInScanCodeView()
     {
         MainWindow w;
