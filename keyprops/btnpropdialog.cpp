@@ -88,6 +88,9 @@ BtnPropDialog::BtnPropDialog(QWidget* parent)
         colorButtons[i] = ui->lines[i].colour;
         btnnamecolor[i] = White;
         loadedSizes[i] = 12;
+        loadedStyles[i] = fsNormal;
+        // Choosing the item already shown changes no index, but it is a choice all the same.
+        connect(ui->lines[i].size, &QComboBox::activated, this, [this, i] { sizeChanged(i); });
     }
     btncolor = White;
 
@@ -147,6 +150,10 @@ void BtnPropDialog::loadKey(int col, int row, KeyMapImgClass* model)
         }
         verticalBoxes[i]->setChecked(model->getVertName(col, row, i));
     }
+    for (int i = 0; i < LabelLines; ++i) {
+        loadedStyles[i] = model->getFontStyle(col, row, i);
+        keepStoredStyle[i] = loadedStyles[i] < fsNormal || loadedStyles[i] > fsBoldItalic;
+    }
     btncolor = model->getBtnColor(col, row);
 
     showCode(0, loadedKeyMap.pairs[0].code);
@@ -168,6 +175,7 @@ void BtnPropDialog::loadKey(int col, int row, KeyMapImgClass* model)
     for (int i = 0; i < LabelLines; ++i) {
         const int size = loadedSizes[i];
         selectIndex(ui->lines[i].size, size == 0 ? 0 : size - 1);
+        keepStoredSize[i] = size == 0;
     }
     refillOffsets();
     for (int i = 0; i < LabelLines; ++i) {
@@ -299,8 +307,9 @@ BtnPropDialog::Label BtnPropDialog::currentLabel() const
         label.positions[i] = {x >= 0 ? x - keyWidth / 2 : loadedPositions[i].x,
                               y >= 0 ? y - keyHeight / 2 : loadedPositions[i].y};
         const int size = line.size->currentIndex();
-        label.sizes[i] = size >= 0 ? uint8_t(size + 1) : loadedSizes[i];
-        label.styles[i] = styleOf(boldBoxes[i]->isChecked(), italicBoxes[i]->isChecked());
+        label.sizes[i] = size >= 0 && !keepStoredSize[i] ? uint8_t(size + 1) : loadedSizes[i];
+        label.styles[i] = keepStoredStyle[i] ? loadedStyles[i]
+                                             : styleOf(boldBoxes[i]->isChecked(), italicBoxes[i]->isChecked());
         label.vertical[i] = verticalBoxes[i]->checkState() != Qt::Unchecked;
     }
     return label;
@@ -331,6 +340,8 @@ void BtnPropDialog::saveKey()
 // Only the controls change; the model keeps the key until OK.
 void BtnPropDialog::resetKey()
 {
+    std::fill(std::begin(keepStoredStyle), std::end(keepStoredStyle), false);
+    std::fill(std::begin(keepStoredSize), std::end(keepStoredSize), false);
     ui->checkBox->setChecked(false);
     btncolor = White;
     for (int i = 0; i < LabelLines; ++i) {
@@ -393,17 +404,29 @@ void BtnPropDialog::on_pushButton_4_clicked() { pickLineColor(2); }
 void BtnPropDialog::on_pushButton_5_clicked() { pickLineColor(3); }
 void BtnPropDialog::on_pushButton_6_clicked() { pickLineColor(4); }
 
+void BtnPropDialog::styleBoxChanged(int line)
+{
+    keepStoredStyle[line] = false;
+    refreshPreview();
+}
+
+void BtnPropDialog::sizeChanged(int line)
+{
+    keepStoredSize[line] = false;
+    refreshPreview();
+}
+
 // Every edit of a text, size, offset or style redraws the preview.
 void BtnPropDialog::on_lineEdit_textChanged(const QString&) { refreshPreview(); }
 void BtnPropDialog::on_lineEdit_2_textChanged(const QString&) { refreshPreview(); }
 void BtnPropDialog::on_lineEdit_3_textChanged(const QString&) { refreshPreview(); }
 void BtnPropDialog::on_lineEdit_4_textChanged(const QString&) { refreshPreview(); }
 void BtnPropDialog::on_lineEdit_5_textChanged(const QString&) { refreshPreview(); }
-void BtnPropDialog::on_comboBox_2_currentIndexChanged(int) { refreshPreview(); }
-void BtnPropDialog::on_comboBox_4_currentIndexChanged(int) { refreshPreview(); }
-void BtnPropDialog::on_comboBox_6_currentIndexChanged(int) { refreshPreview(); }
-void BtnPropDialog::on_comboBox_8_currentIndexChanged(int) { refreshPreview(); }
-void BtnPropDialog::on_comboBox_11_currentIndexChanged(int) { refreshPreview(); }
+void BtnPropDialog::on_comboBox_2_currentIndexChanged(int) { sizeChanged(0); }
+void BtnPropDialog::on_comboBox_4_currentIndexChanged(int) { sizeChanged(1); }
+void BtnPropDialog::on_comboBox_6_currentIndexChanged(int) { sizeChanged(2); }
+void BtnPropDialog::on_comboBox_8_currentIndexChanged(int) { sizeChanged(3); }
+void BtnPropDialog::on_comboBox_11_currentIndexChanged(int) { sizeChanged(4); }
 void BtnPropDialog::on_comboBox_12_currentIndexChanged(int) { refreshPreview(); }
 void BtnPropDialog::on_comboBox_13_currentIndexChanged(int) { refreshPreview(); }
 void BtnPropDialog::on_comboBox_14_currentIndexChanged(int) { refreshPreview(); }
@@ -414,16 +437,16 @@ void BtnPropDialog::on_comboBox_18_currentIndexChanged(int) { refreshPreview(); 
 void BtnPropDialog::on_comboBox_19_currentIndexChanged(int) { refreshPreview(); }
 void BtnPropDialog::on_comboBox_20_currentIndexChanged(int) { refreshPreview(); }
 void BtnPropDialog::on_comboBox_21_currentIndexChanged(int) { refreshPreview(); }
-void BtnPropDialog::on_checkBox_2_stateChanged(int) { refreshPreview(); }
-void BtnPropDialog::on_checkBox_3_toggled(bool) { refreshPreview(); }
-void BtnPropDialog::on_checkBox_4_toggled(bool) { refreshPreview(); }
-void BtnPropDialog::on_checkBox_5_toggled(bool) { refreshPreview(); }
-void BtnPropDialog::on_checkBox_6_toggled(bool) { refreshPreview(); }
-void BtnPropDialog::on_checkBox_7_toggled(bool) { refreshPreview(); }
-void BtnPropDialog::on_checkBox_8_toggled(bool) { refreshPreview(); }
-void BtnPropDialog::on_checkBox_9_toggled(bool) { refreshPreview(); }
-void BtnPropDialog::on_checkBox_10_toggled(bool) { refreshPreview(); }
-void BtnPropDialog::on_checkBox_11_toggled(bool) { refreshPreview(); }
+void BtnPropDialog::on_checkBox_2_stateChanged(int) { styleBoxChanged(0); }
+void BtnPropDialog::on_checkBox_3_toggled(bool) { styleBoxChanged(1); }
+void BtnPropDialog::on_checkBox_4_toggled(bool) { styleBoxChanged(2); }
+void BtnPropDialog::on_checkBox_5_toggled(bool) { styleBoxChanged(3); }
+void BtnPropDialog::on_checkBox_6_toggled(bool) { styleBoxChanged(4); }
+void BtnPropDialog::on_checkBox_7_toggled(bool) { styleBoxChanged(0); }
+void BtnPropDialog::on_checkBox_8_toggled(bool) { styleBoxChanged(1); }
+void BtnPropDialog::on_checkBox_9_toggled(bool) { styleBoxChanged(2); }
+void BtnPropDialog::on_checkBox_10_toggled(bool) { styleBoxChanged(3); }
+void BtnPropDialog::on_checkBox_11_toggled(bool) { styleBoxChanged(4); }
 void BtnPropDialog::on_checkBox_12_toggled(bool) { refreshPreview(); }
 void BtnPropDialog::on_checkBox_13_toggled(bool) { refreshPreview(); }
 void BtnPropDialog::on_checkBox_14_toggled(bool) { refreshPreview(); }

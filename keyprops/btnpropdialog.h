@@ -133,6 +133,8 @@ private:
     void pickLineColor(int line);
     void saveKey();
     void resetKey();
+    void styleBoxChanged(int line);
+    void sizeChanged(int line);
 
     QCheckBox* boldBoxes[LabelLines];
     QCheckBox* italicBoxes[LabelLines];
@@ -154,6 +156,12 @@ private:
     TKeyMap loadedKeyMap;
     unsigned char loadedSizes[LabelLines];
     TBtnNamePosition loadedPositions[LabelLines];
+    // Two stored values that the controls show only approximately: a style outside
+    // 0..3 (the boxes keep what they showed before) and a size of 0 (shown as "1",
+    // drawn at 12). They stand until the user touches that line's boxes or picks a size.
+    TFontStyle loadedStyles[LabelLines];
+    bool keepStoredStyle[LabelLines] = {};
+    bool keepStoredSize[LabelLines] = {};
 
     ColorPicker colorPicker;
 };

@@ -284,10 +284,58 @@ private slots:
         QCOMPARE(combo(d, "comboBox_6")->currentText(), QString("52"));
         clickOk(d);
         QCOMPARE(int(rec.saves[0].sizes[0]), 12);
-        QCOMPARE(int(rec.saves[0].sizes[1]), 1);  // 0 cannot be shown and comes back as 1
+        QCOMPARE(int(rec.saves[0].sizes[1]), 0);  // shown as "1", but not picked: the stored 0 comes back
         QCOMPARE(int(rec.saves[0].sizes[2]), 52);
         QCOMPARE(int(rec.saves[0].sizes[3]), 1);
         QCOMPARE(int(rec.saves[0].sizes[4]), 12);
+    }
+
+    // Values the controls show only approximately survive an OK without edits, and the
+    // preview draws them as the grid does, until the user edits that line.
+    void approximateValuesStandUntilEdited()
+    {
+        KeyMapImgClass m;
+        m.setFontStyle(0, 0, 0, fsBold);          // opened first: its boxes stay checked
+        m.setBtnName(1, 0, 0, "Жир?");
+        m.setFontStyle(1, 0, 0, TFontStyle(7));
+        m.setBtnName(1, 0, 1, "Ноль");
+        m.setBtnNameSize(1, 0, 1, 0);
+        BtnPropDialog d;
+        DialogRecorder rec(d);
+        d.loadKey(0, 0, &m);
+        d.loadKey(1, 0, &m);
+        d.show();
+        QCOMPARE(combo(d, "comboBox_4")->currentText(), QString("1"));
+        QCOMPARE(d.previewPixmap().toImage(), m.keyFace(1, 0).toImage());
+        clickOk(d);
+        QCOMPARE(int(rec.saves[0].styles[0]), 7);
+        QCOMPARE(int(rec.saves[0].sizes[1]), 0);
+
+        // Touching a box of line 1 and picking the size already shown on line 2 end it.
+        rec.saves.clear();
+        d.loadKey(1, 0, &m);
+        d.show();
+        child<QCheckBox>(d, "checkBox_7")->click();
+        child<QCheckBox>(d, "checkBox_7")->click();
+        emit combo(d, "comboBox_4")->activated(0);
+        KeyMapImgClass edited;
+        edited.setBtnName(1, 0, 0, "Жир?");
+        edited.setFontStyle(1, 0, 0, fsBold);
+        edited.setBtnName(1, 0, 1, "Ноль");
+        edited.setBtnNameSize(1, 0, 1, 1);
+        QCOMPARE(d.previewPixmap().toImage(), edited.keyFace(1, 0).toImage());
+        clickOk(d);
+        QCOMPARE(rec.saves[0].styles[0], fsBold);
+        QCOMPARE(int(rec.saves[0].sizes[1]), 1);
+
+        // Reset ends them too.
+        rec.saves.clear();
+        d.loadKey(1, 0, &m);
+        d.show();
+        clickReset(d);
+        clickOk(d);
+        QCOMPARE(rec.saves[0].styles[0], fsNormal);
+        QCOMPARE(int(rec.saves[0].sizes[1]), 13);
     }
 
     void offsetRanges_data()
