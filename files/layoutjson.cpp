@@ -47,23 +47,23 @@ QByteArray colourText(TColor c)
 
 QByteArray boolText(bool b) { return b ? "true" : "false"; }
 
-void appendKey(QByteArray& out, const KeyMapImgClass& m, int c, int r)
+void appendKey(QByteArray& out, const KeyData& k, int c, int r)
 {
-    const TKeyMap map = m.getKeyMap(c, r);
+    const TKeyMap& map = k.keymap;
     out += "    {\"col\": " + QByteArray::number(c) + ", \"row\": " + QByteArray::number(r) +
            ", \"count\": " + QByteArray::number(map.count) + ", \"pairs\": [";
     for (int j = 0; j < 5; ++j)
         out += (j ? ", [" : "[") + QByteArray::number(map.pairs[j].modifiers) + ", " + QByteArray::number(map.pairs[j].code) + "]";
-    out += "], \"link\": " + boolText(m.getLink(c, r)) + ", \"background\": " + colourText(m.getBtnColor(c, r)) +
+    out += "], \"link\": " + boolText(k.link) + ", \"background\": " + colourText(k.background) +
            ",\n     \"lines\": [\n";
     for (int l = 0; l < LabelLines; ++l) {
-        const TBtnNamePosition pos = m.getBtnNamePos(c, r, l);
+        const KeyLine& line = k.lines[l];
         out += "      {\"text\": ";
-        appendString(out, m.getBtnName(c, r, l));
-        out += ", \"color\": " + colourText(m.getBtnNameColor(c, r, l)) + ", \"x\": " + QByteArray::number(pos.x) +
-               ", \"y\": " + QByteArray::number(pos.y) + ", \"size\": " + QByteArray::number(m.getBtnNameSize(c, r, l)) +
-               ", \"style\": " + QByteArray::number(int32_t(m.getFontStyle(c, r, l))) +
-               ", \"vertical\": " + boolText(m.getVertName(c, r, l)) + (l + 1 < LabelLines ? "},\n" : "}\n");
+        appendString(out, line.text);
+        out += ", \"color\": " + colourText(line.colour) + ", \"x\": " + QByteArray::number(line.pos.x) +
+               ", \"y\": " + QByteArray::number(line.pos.y) + ", \"size\": " + QByteArray::number(line.size) +
+               ", \"style\": " + QByteArray::number(int32_t(line.style)) +
+               ", \"vertical\": " + boolText(line.vertical) + (l + 1 < LabelLines ? "},\n" : "}\n");
     }
     out += "     ]}";
 }
@@ -169,68 +169,67 @@ public:
     static QString join(const QString& place, const QString& field) { return place.isEmpty() ? field : place + '.' + field; }
     static QString index(const QString& place, int i) { return place + '[' + QString::number(i) + ']'; }
 
-    bool line(const QJsonValue& v, const QString& place, KeyMapImgClass& m, int c, int r, int l)
+    bool line(const QJsonValue& v, const QString& place, KeyLine& out)
     {
         QJsonObject o;
         if (!object(v, place, {"text", "color", "x", "y", "size", "style", "vertical"}, o))
             return false;
-        QString text;
-        TColor colourValue;
-        int32_t x = 0, y = 0, style = 0;
-        uint8_t size = 0;
-        bool vertical = false;
-        if (!slotText(o["text"], join(place, "text"), text) || !colour(o["color"], join(place, "color"), colourValue) ||
-            !int32(o["x"], join(place, "x"), x) || !int32(o["y"], join(place, "y"), y) ||
-            !byte(o["size"], join(place, "size"), size) || !int32(o["style"], join(place, "style"), style) ||
-            !boolean(o["vertical"], join(place, "vertical"), vertical))
+        int32_t style = 0;
+        if (!slotText(o["text"], join(place, "text"), out.text) || !colour(o["color"], join(place, "color"), out.colour) ||
+            !int32(o["x"], join(place, "x"), out.pos.x) || !int32(o["y"], join(place, "y"), out.pos.y) ||
+            !byte(o["size"], join(place, "size"), out.size) || !int32(o["style"], join(place, "style"), style) ||
+            !boolean(o["vertical"], join(place, "vertical"), out.vertical))
             return false;
-        m.setBtnName(c, r, l, text);
-        m.setBtnNameColor(c, r, l, colourValue);
-        m.setBtnNamePos(c, r, l, x, y);
-        m.setBtnNameSize(c, r, l, size);
-        m.setFontStyle(c, r, l, TFontStyle(style));
-        m.setVertName(c, r, l, vertical);
+        out.style = TFontStyle(style);
         return true;
     }
 
-    bool key(const QJsonValue& v, const QString& place, KeyMapImgClass& m, int (&seen)[KeyCols][KeyRows], int index_)
+    // A key object: its place in the grid and its content.
+    bool key(const QJsonValue& v, const QString& place, int& c, int& r, KeyData& out)
     {
         QJsonObject o;
         if (!object(v, place, {"col", "row", "count", "pairs", "link", "background", "lines"}, o))
             return false;
-        qint64 c = 0, r = 0, count = 0;
-        if (!integer(o["col"], join(place, "col"), 0, KeyCols - 1, c) ||
-            !integer(o["row"], join(place, "row"), 0, KeyRows - 1, r))
+        qint64 col = 0, row = 0, count = 0;
+        if (!integer(o["col"], join(place, "col"), 0, KeyCols - 1, col) ||
+            !integer(o["row"], join(place, "row"), 0, KeyRows - 1, row))
             return false;
-        if (seen[c][r] >= 0)
-            return fail(place, QStringLiteral("клавиша (%1, %2) уже описана в keys[%3]").arg(c).arg(r).arg(seen[c][r]));
-        seen[c][r] = index_;
+        c = int(col);
+        r = int(row);
         if (!integer(o["count"], join(place, "count"), 0, 5, count))
             return false;
-        TKeyMap map;
-        map.count = uint8_t(count);
+        out.keymap.count = uint8_t(count);
         QJsonArray pairs;
         if (!array(o["pairs"], join(place, "pairs"), 5, pairs))
             return false;
         for (int j = 0; j < 5; ++j) {
             const QString at = index(join(place, "pairs"), j);
             QJsonArray pair;
-            if (!array(pairs[j], at, 2, pair) || !byte(pair[0], index(at, 0), map.pairs[j].modifiers) ||
-                !byte(pair[1], index(at, 1), map.pairs[j].code))
+            if (!array(pairs[j], at, 2, pair) || !byte(pair[0], index(at, 0), out.keymap.pairs[j].modifiers) ||
+                !byte(pair[1], index(at, 1), out.keymap.pairs[j].code))
                 return false;
         }
-        bool link = false;
-        TColor background;
         QJsonArray lines;
-        if (!boolean(o["link"], join(place, "link"), link) || !colour(o["background"], join(place, "background"), background) ||
+        if (!boolean(o["link"], join(place, "link"), out.link) ||
+            !colour(o["background"], join(place, "background"), out.background) ||
             !array(o["lines"], join(place, "lines"), LabelLines, lines))
             return false;
         for (int l = 0; l < LabelLines; ++l)
-            if (!line(lines[l], index(join(place, "lines"), l), m, int(c), int(r), l))
+            if (!line(lines[l], index(join(place, "lines"), l), out.lines[l]))
                 return false;
-        m.setKeyMap(int(c), int(r), map);
-        m.setLink(int(c), int(r), link);
-        m.setBtnColor(int(c), int(r), background);
+        return true;
+    }
+
+    bool key(const QJsonValue& v, const QString& place, KeyMapImgClass& m, int (&seen)[KeyCols][KeyRows], int index_)
+    {
+        int c = 0, r = 0;
+        KeyData k;
+        if (!key(v, place, c, r, k))
+            return false;
+        if (seen[c][r] >= 0)
+            return fail(place, QStringLiteral("клавиша (%1, %2) уже описана в keys[%3]").arg(c).arg(r).arg(seen[c][r]));
+        seen[c][r] = index_;
+        writeKey(m, c, r, k);
         return true;
     }
 };
@@ -245,7 +244,7 @@ QByteArray layoutToJson(const KeyMapImgClass& model, const QString& format)
     out += ",\n  \"keys\": [\n";
     for (int c = 0; c < KeyCols; ++c)
         for (int r = 0; r < KeyRows; ++r) {
-            appendKey(out, model, c, r);
+            appendKey(out, readKey(model, c, r), c, r);
             out += (c == KeyCols - 1 && r == KeyRows - 1) ? "\n" : ",\n";
         }
     out += "  ]\n}\n";
@@ -291,4 +290,38 @@ std::unique_ptr<KeyMapImgClass> layoutFromJson(const QByteArray& json, QString* 
     if (format)
         *format = formatValue;
     return model;
+}
+
+QByteArray keyToJson(const KeyData& key, int col, int row)
+{
+    QByteArray out;
+    appendKey(out, key, col, row);
+    return out.trimmed() + '\n';
+}
+
+bool keyFromJson(const QByteArray& json, KeyData& key, QString* error, int* col, int* row)
+{
+    QJsonParseError parse;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &parse);
+    QString why;
+    if (parse.error != QJsonParseError::NoError)
+        why = QStringLiteral("JSON: %1 (байт %2)").arg(parse.errorString()).arg(parse.offset);
+    else if (!doc.isObject())
+        why = QStringLiteral("(документ): ожидается объект клавиши");
+    Reader in;
+    int c = 0, r = 0;
+    KeyData k;
+    if (why.isEmpty() && !in.key(doc.object(), QString(), c, r, k))
+        why = in.error;
+    if (!why.isEmpty()) {
+        if (error)
+            *error = why;
+        return false;
+    }
+    key = k;
+    if (col)
+        *col = c;
+    if (row)
+        *row = r;
+    return true;
 }

@@ -9,6 +9,7 @@
 // Keys are written columns outer, rows inner; colours in lower-case hex; "style" is
 // the stored number, also outside 0..3. Texts that are not valid UTF-16 (a surrogate
 // cut off at the 24th unit) are written with \u escapes, so they come back unit for unit.
+#include "keydata.h"
 #include "keymapimgclass.h"
 
 #include <QByteArray>
@@ -25,3 +26,10 @@ QByteArray layoutToJson(const KeyMapImgClass& model, const QString& format);
 // order). On the first problem returns null and `error` names its place, e.g.
 // "keys[12].lines[3].size: ожидается целое 0..255".
 std::unique_ptr<KeyMapImgClass> layoutFromJson(const QByteArray& json, QString* error, QString* format = nullptr);
+
+// One key object as the layout holds it, on its own: what the editor puts on the
+// clipboard, so a key travels between windows and through a text editor.
+QByteArray keyToJson(const KeyData& key, int col, int row);
+// Reads a key object with the layout's checks; the position it names goes to
+// `col`/`row`. False with `error` naming the place of the first problem.
+bool keyFromJson(const QByteArray& json, KeyData& key, QString* error, int* col = nullptr, int* row = nullptr);

@@ -230,6 +230,33 @@ private slots:
         QVERIFY(!layoutFromJson("", &error));
     }
 
+    // One key on its own, as the clipboard carries it: every field of every key comes back.
+    void singleKeysRoundTrip()
+    {
+        KeyMapImgClass m;
+        fillRandom(m, 23);
+        m.setBtnName(4, 4, 2, QString("a\nb") + QChar(0xD800));
+        for (int c = 0; c < KeyCols; ++c)
+            for (int r = 0; r < KeyRows; ++r) {
+                const KeyData key = readKey(m, c, r);
+                KeyData back;
+                int col = -1, row = -1;
+                QString error;
+                QVERIFY2(keyFromJson(keyToJson(key, c, r), back, &error, &col, &row), qPrintable(error));
+                QVERIFY(back == key);
+                QCOMPARE(QPoint(col, row), QPoint(c, r));
+            }
+        QString error;
+        KeyData untouched;
+        untouched.link = true;
+        QByteArray bad = keyToJson(KeyData{}, 1, 1).replace("\"size\": 12", "\"size\": 300");
+        QVERIFY(!keyFromJson(bad, untouched, &error));
+        QCOMPARE(error, QString("lines[0].size: ожидается целое 0..255"));
+        QVERIFY(untouched.link);
+        QVERIFY(!keyFromJson(layoutToJson(m, "btv"), untouched, &error));
+        QCOMPARE(error, QString("fontFamily: неизвестное поле"));  // a whole layout is no key
+    }
+
     void uppercaseColoursAreRead()
     {
         KeyMapImgClass m;
