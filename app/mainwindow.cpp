@@ -11,9 +11,10 @@
 #include "mainwindowform.h"
 
 #include <QFile>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QUndoStack>
 
 // The built-in window icon sits in this static library; without a reference the
 // linker drops it. The macro works only outside a namespace.
@@ -92,10 +93,15 @@ MainWindow::MainWindow(QWidget* parent)
     connect(fontDialog, &Dialog_TD::storefontfam, this, &MainWindow::changeFont);
     initAppResources();
     setWindowIcon(windowIconFor(QStringLiteral("Laptop.png"), QStringLiteral(":/icons/laptop.png")));
+    setUpEditing();
 }
 
 MainWindow::~MainWindow()
 {
+    // Nothing may reach this window while its parts go: the focus moves as the keys are
+    // destroyed, and the history announces its own clearing.
+    disconnect(qApp, nullptr, this, nullptr);
+    delete undoStack;
     // A loader still open when the window goes would otherwise outlive the model it borrows.
     delete comportwind.data();
     delete msgWnd;
@@ -165,18 +171,20 @@ void MainWindow::setBtnMapFromDialog(int col, int row, TKeyMap keymap, QString* 
                                      unsigned char* pbtnnamesize, TColor btncolor, TFontStyle* pfontstyle,
                                      bool* vertname)
 {
-    keyMapImg->setKeyMap(col, row, keymap);
-    for (int i = 0; i < LabelLines; ++i) {
-        keyMapImg->setBtnName(col, row, i, pname[i]);
-        keyMapImg->setBtnNamePos(col, row, i, pbtnnamepos[i].x, pbtnnamepos[i].y);
-        keyMapImg->setBtnNameSize(col, row, i, pbtnnamesize[i]);
-        keyMapImg->setBtnNameColor(col, row, i, pbtnnamecolor[i]);
-        keyMapImg->setFontStyle(col, row, i, pfontstyle[i]);
-        keyMapImg->setVertName(col, row, i, vertname[i]);
-    }
-    keyMapImg->setLink(col, row, link);
-    keyMapImg->setBtnColor(col, row, btncolor);
+    KeyData key;
+    key.keymap = keymap;
+    for (int i = 0; i < LabelLines; ++i)
+        key.lines[i] = {pname[i], pbtnnamecolor[i], pbtnnamepos[i], pbtnnamesize[i], pfontstyle[i], vertname[i]};
+    key.link = link;
+    key.background = btncolor;
+    const KeyChange change{QPoint(col, row), readKey(*keyMapImg, col, row), {}};
+    writeKey(*keyMapImg, col, row, key);
     refreshBtn(col, row);
+    KeyData stored = readKey(*keyMapImg, col, row);
+    // An OK that changed nothing is no step and leaves the layout unmodified.
+    if (!(stored == change.before))
+        undoStack->push(new KeysStep(*this, QStringLiteral("свойства клавиши %1").arg(keyNumber(change.key)),
+                                     {{change.key, change.before, std::move(stored)}}, true));
 }
 
 void MainWindow::UncheckBtn(int col, int row)
@@ -199,7 +207,11 @@ bool MainWindow::labelFontUsable(const QString& family)
     return false;
 }
 
-void MainWindow::on_actionExit_triggered() { emit quit(); }
+void MainWindow::on_actionExit_triggered()
+{
+    if (maybeSaveChanges())
+        emit quit();
+}
 
 void MainWindow::on_ShowScancodes_triggered()
 {
@@ -221,8 +233,12 @@ void MainWindow::on_Setfont_triggered()
 
 void MainWindow::changeFont(QString family)
 {
+    const QString before = keyMapImg->getFontFamily();
     keyMapImg->setFontFamily(family);
     refreshAllBtns();
+    const QString after = keyMapImg->getFontFamily();
+    if (after != before)
+        undoStack->push(new FontStep(*this, before, after, true));
 }
 
 void MainWindow::on_About_triggered()

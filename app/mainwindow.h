@@ -1,5 +1,6 @@
 #pragma once
 #include "keytypes.h"
+#include "layoutsteps.h"
 #include "mainwindowhooks.h"
 
 #include <QMainWindow>
@@ -15,6 +16,11 @@ class Dialog_COMport;
 class BtnPropDialog;
 class Dialog_TD;
 class Ui_MainWindow;
+class KeyFocusFrame;
+class KeyGridInput;
+class QMenu;
+class QMimeData;
+class QUndoStack;
 
 // The click slot of every key button, on_pushButton_<col+1>_<row+1>_clicked(), bound
 // to its button by object name. One column of six at a time; moc expands these too.
@@ -25,7 +31,7 @@ class Ui_MainWindow;
     RASKLADKA_KEY_SLOT(c, 4) RASKLADKA_KEY_SLOT(c, 5) RASKLADKA_KEY_SLOT(c, 6)
 
 // The editor's window: the grid of 78 key buttons in a layout view or a scan-code view.
-class MainWindow : public QMainWindow
+class MainWindow : public QMainWindow, private LayoutEditor
 {
     Q_OBJECT
 public:
@@ -48,6 +54,21 @@ public:
     Dialog_TD* labelFontDialog() const { return fontDialog; }
     Dialog_COMport* loaderDialog() const;
     void setHooks(const MainWindowHooks& h) { hooks = h; }
+
+    // Opens a .btv, .kmp or .json (a whole layout) the way the open commands do, with
+    // their view, title and messages, after asking about unsaved changes: a file named
+    // on the command line or dropped on the window. An unreadable file is reported.
+    void openFile(const QString& path);
+
+    // Changed since it was made, opened or saved as a button view.
+    bool isModified() const;
+    QUndoStack* undoHistory() const { return undoStack; }
+    QLabel* modifiedMark() const { return modifiedLabel; }
+    QMenu* keyContextMenu() const { return keyMenu; }
+    // The window's own editing actions (also on the key's menu), by what they do.
+    enum EditAction { Copy, Paste, PasteCodes, PasteLabel, Clear, Undo, Redo, EditActionCount };
+    QAction* editAction(EditAction which) const { return editActions[which]; }
+    KeyFocusFrame* focusFrame() const { return keyFocusFrame; }
 
     // The scan-code view's face of one key: its codes in "Courier New" bold 12.
     static QPixmap scanCodeFace(const TKeyMap& map, QSize size);
@@ -85,7 +106,42 @@ private slots:
     void on_About_triggered();
     void on_ReadKeyMap_triggered();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
+    // The editor the undo steps work through.
+    KeyMapImgClass& layout() override { return *keyMapImg; }
+    void redrawKeys(const QList<QPoint>& keys) override;
+    void redrawAllKeys() override { refreshAllBtns(); }
+
+    // Undo history, the modified mark, the editing actions and the key menu, the
+    // keyboard and drag and drop on the keys.
+    void setUpEditing();
+    void updateUndoTexts();
+    // Records a change the layout already holds (made since `before`) as one step.
+    void recordChanges(const QString& name, const LayoutKeys& before);
+    // Makes `after` the content of the keys it names, as one step.
+    void changeKeys(const QString& name, const QList<QPair<QPoint, KeyData>>& after);
+    QPoint editTarget() const;
+    void copyKey(QPoint key);
+    void pasteKey(QPoint key, KeyData::Part part);
+    void clearKey(QPoint key);
+    void showKeyMenu(QPoint key, QPoint globalPos);
+    void startKeyDrag(QPoint key);
+    void dropOnKey(QPoint key, const QMimeData* mime, bool copy);
+    void followFocus(QWidget* now);
+
+    // Unsaved changes: asks, and saves when told to. False: the command must stop.
+    bool maybeSaveChanges();
+    // The button view save; false when its file dialog was cancelled or the write failed.
+    bool saveButtonView();
+    void openKeymapBytes(const QString& name, const QByteArray& bytes);
+    void openButtonViewBytes(const QString& name, const QByteArray& bytes);
+    void openJsonBytes(const QString& name, const QByteArray& bytes);
+
     // One handler for all 78 key buttons: the properties of (col, row), shown without waiting.
     void openKeyProperties(int col, int row);
     void setViewMode(int mode);
@@ -98,6 +154,8 @@ private:
     // The open-file dialog for a keymap, then its first 881 bytes, checked; false
     // when cancelled, unreadable (silently) or refused (with the message).
     bool askForKeymap(const QString& caption, QString& name, QByteArray& bytes);
+    // The file's checked keymap bytes; false after the check's message.
+    bool checkedKeymap(const QByteArray& bytes);
     static QIcon windowIconFor(const QString& fileName, const QString& fallbackResource);
 
     QPushButton* keyButtons[78];
@@ -110,4 +168,13 @@ private:
     Dialog_TD* fontDialog = nullptr;
     QLabel* statusLabel = nullptr;
     MainWindowHooks hooks = MainWindowHooks::defaults();
+
+    QUndoStack* undoStack = nullptr;
+    QLabel* modifiedLabel = nullptr;
+    QAction* editActions[EditActionCount] = {};
+    QMenu* keyMenu = nullptr;
+    KeyGridInput* gridInput = nullptr;
+    KeyFocusFrame* keyFocusFrame = nullptr;
+    // The key the open key menu acts on; otherwise the actions act on the focused key.
+    QPoint menuKey{-1, -1};
 };

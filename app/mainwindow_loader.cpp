@@ -46,8 +46,10 @@ void MainWindow::rxmsg(QString msg)
     if (!msg.contains(QStringLiteral("KEYMAPREADOK")))
         return;
     setViewMode(ScanCodeView);
+    const LayoutKeys before = readAllKeys(*keyMapImg);
     const DecodeResult result = keyMapImg->decodeImageReplacing(keyMapImg->image());
     if (!result.complete())
         qDebug().noquote() << MsgBadCodeCount;
     refreshAllBtns();
+    recordChanges(QStringLiteral("чтение раскладки с клавиатуры"), before);
 }

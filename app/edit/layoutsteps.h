@@ -1,0 +1,74 @@
+#pragma once
+// The editor's undo steps. Each keeps what it changes (the keys, or the label font),
+// not the whole layout, and shows its change by redrawing exactly those keys.
+#include "keydata.h"
+
+#include <QList>
+#include <QPoint>
+#include <QString>
+#include <QUndoCommand>
+
+#include <array>
+
+class KeyMapImgClass;
+
+// What a step needs of the window: the layout as it is now (opening a file replaces
+// it and clears the history, so a step never outlives its layout) and the redraws.
+class LayoutEditor
+{
+public:
+    virtual ~LayoutEditor() = default;
+    virtual KeyMapImgClass& layout() = 0;
+    virtual void redrawKeys(const QList<QPoint>& keys) = 0;
+    virtual void redrawAllKeys() = 0;
+};
+
+// All 78 keys at one moment, index col * 6 + row.
+using LayoutKeys = std::array<KeyData, KeyCols * KeyRows>;
+LayoutKeys readAllKeys(const KeyMapImgClass& model);
+
+struct KeyChange {
+    QPoint key;  // (col, row)
+    KeyData before;
+    KeyData after;
+};
+
+// The keys whose content differs between `before` and the layout now.
+QList<KeyChange> changesSince(const LayoutKeys& before, const KeyMapImgClass& now);
+
+// A change of some keys. `applied`: the layout already holds `after` (the specified
+// commands change it in their own order and redraw it themselves), so the first redo
+// only records the step.
+class KeysStep : public QUndoCommand
+{
+public:
+    KeysStep(LayoutEditor& editor, const QString& text, QList<KeyChange> changes, bool applied);
+    void undo() override;
+    void redo() override;
+
+private:
+    void show(bool after);
+
+    LayoutEditor& m_editor;
+    QList<KeyChange> m_changes;
+    bool m_skipRedo;
+};
+
+// A change of the label font family; every face shows it.
+class FontStep : public QUndoCommand
+{
+public:
+    FontStep(LayoutEditor& editor, QString before, QString after, bool applied);
+    void undo() override;
+    void redo() override;
+
+private:
+    void show(const QString& family);
+
+    LayoutEditor& m_editor;
+    QString m_before, m_after;
+    bool m_skipRedo;
+};
+
+// Names of the steps, as "Отменить: ..." shows them; keys numbered as the editor shows them.
+QString keyNumber(QPoint key);
