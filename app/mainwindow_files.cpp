@@ -1,4 +1,6 @@
-// The file commands: open, add and save keymaps (*.kmp), open and save button views (*.btv).
+// The file commands: open, add and save keymaps (*.kmp), open and save button views
+// (*.btv), and files opened from outside (command line, drops), behind the question
+// about unsaved changes.
 #include "mainwindow.h"
 
 #include "buttonviewfile.h"
@@ -6,12 +8,38 @@
 #include "filemessages.h"
 #include "keymapfile.h"
 #include "keymapimgclass.h"
+#include "layoutjson.h"
+#include "layoutsource.h"
 
+#include <QCloseEvent>
 #include <QDebug>
+#include <QFile>
+#include <QMimeData>
+#include <QUndoStack>
 
 namespace {
 const QString TitlePrefix = QStringLiteral("Редактор Раскладки ");
+
+// Why `path` cannot be read, in the words of the system.
+QString unreadableReason(const QString& path)
+{
+    QFile f(path);
+    if (f.open(QIODevice::ReadOnly))
+        f.read(1);
+    return f.errorString();
 }
+
+// The local files of a drop that the editor can open.
+QStringList droppedLayoutFiles(const QMimeData* mime)
+{
+    QStringList out;
+    if (mime && mime->hasUrls())
+        for (const QUrl& url : mime->urls())
+            if (url.isLocalFile() && layoutKindOf(url.toLocalFile()) != LayoutKind::Unknown)
+                out << url.toLocalFile();
+    return out;
+}
+}  // namespace
 
 void MainWindow::replaceModel()
 {
@@ -25,26 +53,51 @@ void MainWindow::reportBadCodeCount()
     qDebug().noquote() << MsgBadCodeCount;
 }
 
+bool MainWindow::isModified() const
+{
+    return !undoStack->isClean();
+}
+
+bool MainWindow::maybeSaveChanges()
+{
+    if (!isModified())
+        return true;
+    switch (hooks.askSaveChanges(this)) {
+    case MainWindowHooks::SaveChanges::Save: return saveButtonView();
+    case MainWindowHooks::SaveChanges::Discard: return true;
+    case MainWindowHooks::SaveChanges::Cancel: break;
+    }
+    return false;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (maybeSaveChanges())
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool MainWindow::checkedKeymap(const QByteArray& bytes)
+{
+    const KeymapFileCheck check = checkKeymapFile(bytes);
+    if (!check.ok())
+        emit showmsg(check.message(), TitleFileError);
+    return check.ok();
+}
+
 bool MainWindow::askForKeymap(const QString& caption, QString& name, QByteArray& bytes)
 {
     name = hooks.getOpenFileName(this, caption, QStringLiteral("/"), QStringLiteral("Keymap files (*.kmp)"));
     if (name.isEmpty() || !readFileHead(name, KeymapFileSize, bytes))
         return false;
-    const KeymapFileCheck check = checkKeymapFile(bytes);
-    if (!check.ok()) {
-        emit showmsg(check.message(), TitleFileError);
-        return false;
-    }
-    return true;
+    return checkedKeymap(bytes);
 }
 
-void MainWindow::on_OpenKeyMap_triggered()
+void MainWindow::openKeymapBytes(const QString& name, const QByteArray& bytes)
 {
-    QString name;
-    QByteArray bytes;
-    if (!askForKeymap(QStringLiteral("Select Keymap file"), name, bytes))
-        return;
     replaceModel();
+    undoStack->clear();
     setViewMode(ScanCodeView);
     const DecodeResult result = decodeKeymapFile(bytes, *keyMapImg);
     for (const QPoint& key : result.changedKeys)
@@ -57,15 +110,27 @@ void MainWindow::on_OpenKeyMap_triggered()
     reportBadCodeCount();
 }
 
+void MainWindow::on_OpenKeyMap_triggered()
+{
+    if (!maybeSaveChanges())
+        return;
+    QString name;
+    QByteArray bytes;
+    if (askForKeymap(QStringLiteral("Select Keymap file"), name, bytes))
+        openKeymapBytes(name, bytes);
+}
+
 void MainWindow::on_AddKeyMapToBtv_triggered()
 {
     QString name;
     QByteArray bytes;
     if (!askForKeymap(QStringLiteral("Select Keymap file to add"), name, bytes))
         return;
+    const LayoutKeys before = readAllKeys(*keyMapImg);
     const DecodeResult result = mergeKeymapFile(bytes, *keyMapImg);
     for (const QPoint& key : result.changedKeys)
         refreshBtn(key.x(), key.y());
+    recordChanges(QStringLiteral("добавление карты сканкодов"), before);
     if (!result.complete())
         reportBadCodeCount();
 }
@@ -81,15 +146,8 @@ void MainWindow::on_SaveKeyMap_triggered()
         emit showmsg(error, TitleSaveError);
 }
 
-void MainWindow::on_OpenBtnMap_triggered()
+void MainWindow::openButtonViewBytes(const QString& name, const QByteArray& bytes)
 {
-    const QString name = hooks.getOpenFileName(this, QStringLiteral("Select Button View file to open"),
-                                               QStringLiteral("/"), QStringLiteral("Button View files (*.btv)"));
-    if (name.isEmpty())
-        return;
-    QByteArray bytes;
-    if (!readFileHead(name, ButtonViewFileSize, bytes))
-        return;
     const ButtonViewFileCheck check = checkButtonViewFile(bytes);
     if (!check.ok()) {
         emit showmsg(check.message(), TitleFileError);
@@ -97,6 +155,7 @@ void MainWindow::on_OpenBtnMap_triggered()
     }
     setViewMode(LayoutView);
     replaceModel();
+    undoStack->clear();
     // A missing family is reported, and the codes shown, but the layout loads all the same.
     labelFontUsable(buttonViewFontFamily(bytes));
     const ButtonViewLoad result = loadButtonViewFile(bytes, *keyMapImg);
@@ -110,13 +169,106 @@ void MainWindow::on_OpenBtnMap_triggered()
     emit showmsg(MsgBadCodeCount, TitleFileError);
 }
 
-void MainWindow::on_SaveBtnMap_triggered()
+void MainWindow::on_OpenBtnMap_triggered()
+{
+    if (!maybeSaveChanges())
+        return;
+    const QString name = hooks.getOpenFileName(this, QStringLiteral("Select Button View file to open"),
+                                               QStringLiteral("/"), QStringLiteral("Button View files (*.btv)"));
+    if (name.isEmpty())
+        return;
+    QByteArray bytes;
+    if (readFileHead(name, ButtonViewFileSize, bytes))
+        openButtonViewBytes(name, bytes);
+}
+
+bool MainWindow::saveButtonView()
 {
     const QString name = hooks.getSaveFileName(this, QStringLiteral("Сохранить раскладку"), QString(),
                                                tr("Button View Files (*.btv);;All Files (*)"));
     if (name.isEmpty())
-        return;
+        return false;
     QString error;
-    if (!saveButtonViewFile(*keyMapImg, name, &error))
+    if (!saveButtonViewFile(*keyMapImg, name, &error)) {
         emit showmsg(error, TitleSaveError);
+        return false;
+    }
+    undoStack->setClean();
+    return true;
+}
+
+void MainWindow::on_SaveBtnMap_triggered()
+{
+    saveButtonView();
+}
+
+// A JSON layout opens as a button view does: the layout view, its font checked.
+void MainWindow::openJsonBytes(const QString& name, const QByteArray& bytes)
+{
+    QString error;
+    std::unique_ptr<KeyMapImgClass> loaded =
+        bytes.size() > MaxJsonLayoutBytes ? nullptr : layoutFromJson(bytes, &error);
+    if (!loaded) {
+        emit showmsg(MsgFormatError + QStringLiteral(": ") +
+                         (error.isEmpty() ? QStringLiteral("файл слишком велик") : error),
+                     TitleFileError);
+        return;
+    }
+    setViewMode(LayoutView);
+    delete keyMapImg;
+    keyMapImg = loaded.release();
+    undoStack->clear();
+    labelFontUsable(keyMapImg->getFontFamily());
+    refreshAllBtns();
+    setWindowTitle(TitlePrefix + name);
+}
+
+void MainWindow::openFile(const QString& path)
+{
+    const LayoutKind kind = layoutKindOf(path);
+    if (kind == LayoutKind::Unknown) {
+        emit showmsg(QStringLiteral("Неизвестный тип файла (нужен .btv, .kmp или .json): ") + path, TitleFileError);
+        return;
+    }
+    if (!maybeSaveChanges())
+        return;
+    const qint64 limit = kind == LayoutKind::Keymap       ? KeymapFileSize
+                         : kind == LayoutKind::ButtonView ? ButtonViewFileSize
+                                                          : MaxJsonLayoutBytes + 1;
+    QByteArray bytes;
+    if (!readFileHead(path, limit, bytes)) {
+        emit showmsg(QStringLiteral("Не удалось открыть (%1): %2").arg(unreadableReason(path), path), TitleFileError);
+        return;
+    }
+    switch (kind) {
+    case LayoutKind::Keymap:
+        if (checkedKeymap(bytes))
+            openKeymapBytes(path, bytes);
+        break;
+    case LayoutKind::ButtonView:
+        openButtonViewBytes(path, bytes);
+        break;
+    case LayoutKind::Json:
+        openJsonBytes(path, bytes);
+        break;
+    case LayoutKind::Unknown:
+        break;
+    }
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedLayoutFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QStringList files = droppedLayoutFiles(event->mimeData());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // Opened once the drop is over: the question about unsaved changes is a dialog of its own.
+    const QString path = files.first();
+    QMetaObject::invokeMethod(this, [this, path] { openFile(path); }, Qt::QueuedConnection);
 }

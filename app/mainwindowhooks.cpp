@@ -3,6 +3,8 @@
 #include "dialog_comport.h"
 
 #include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -21,5 +23,20 @@ MainWindowHooks MainWindowHooks::defaults()
         return dialog.exec() == QDialog::Accepted;
     };
     h.createLoaderDialog = [] { return new Dialog_COMport(nullptr); };
+    h.askSaveChanges = [](QWidget* parent) {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Редактор Раскладки"),
+                        QStringLiteral("Сохранить изменения макета?"),
+                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+        box.button(QMessageBox::Save)->setText(QStringLiteral("Сохранить"));
+        box.button(QMessageBox::Discard)->setText(QStringLiteral("Не сохранять"));
+        box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
+        box.setDefaultButton(QMessageBox::Save);
+        box.setEscapeButton(QMessageBox::Cancel);
+        switch (box.exec()) {
+        case QMessageBox::Save: return SaveChanges::Save;
+        case QMessageBox::Discard: return SaveChanges::Discard;
+        default: return SaveChanges::Cancel;
+        }
+    };
     return h;
 }

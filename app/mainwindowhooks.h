@@ -18,6 +18,9 @@ struct MainWindowHooks {
     std::function<bool(QPrinter& printer, QWidget* parent)> execPrintDialog;
     // A new loader dialog without parent.
     std::function<Dialog_COMport*()> createLoaderDialog;
+    // "Сохранить изменения макета?" before unsaved changes would be lost.
+    enum class SaveChanges { Save, Discard, Cancel };
+    std::function<SaveChanges(QWidget* parent)> askSaveChanges;
 
     static MainWindowHooks defaults();
 };

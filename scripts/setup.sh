@@ -2,7 +2,7 @@
 # Sourced, not run.
 
 RASKLADKA_PACKAGES="cmake make g++ qt6-base-dev qt6-serialport-dev libgl-dev fonts-liberation2 \
-libbenchmark-dev xvfb xauth clang poppler-utils"
+libbenchmark-dev xvfb xauth xdotool clang poppler-utils"
 
 raskladka_install_packages() {
   local missing=()

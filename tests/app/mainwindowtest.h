@@ -31,6 +31,10 @@ public:
                 onPrintDialog(printer);
             return acceptPrint;
         };
+        h.askSaveChanges = [this](QWidget*) {
+            ++questions;
+            return saveAnswer;
+        };
         w.setHooks(h);
     }
 
@@ -40,6 +44,9 @@ public:
     int printDialogs = 0;
     bool acceptPrint = true;
     std::function<void(QPrinter&)> onPrintDialog;
+    // How "Сохранить изменения макета?" is answered, and how often it was asked.
+    MainWindowHooks::SaveChanges saveAnswer = MainWindowHooks::SaveChanges::Cancel;
+    int questions = 0;
 
     MainWindow w;
     QSignalSpy msgs;

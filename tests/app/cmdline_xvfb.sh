@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The real editor with a file on its command line, under Xvfb: the layout opens with
+# its name in the title; a missing file is reported in the message window.
+set -u
+bin=$1 sample=$2
+for tool in xvfb-run xdotool; do
+  command -v $tool >/dev/null || { echo "$tool not installed"; exit 1; }
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+cp "$sample" "$work/макет 1.btv"
+cat > "$work/probe.sh" <<PROBE
+set -u
+fail() { echo "\$1"; kill \$pid 2>/dev/null; exit 1; }
+"$bin" "$work/макет 1.btv" 2>"$work/stderr" &
+pid=\$!
+win=\$(timeout 20 xdotool search --sync --pid \$pid --name "Редактор Раскладки" | head -1)
+[ -n "\$win" ] || fail "no window"
+title=\$(xdotool getwindowname \$win)
+[ "\$title" = "Редактор Раскладки $work/макет 1.btv" ] || fail "title: \$title"
+kill \$pid; wait \$pid 2>/dev/null
+
+"$bin" "$work/нет такого.btv" 2>>"$work/stderr" &
+pid=\$!
+timeout 20 xdotool search --sync --pid \$pid --name "^Ошибка\\\$" >/dev/null || fail "no message window"
+kill \$pid; wait \$pid 2>/dev/null
+exit 0
+PROBE
+cd "$work" && xvfb-run -a -s "-screen 0 1600x900x24" bash "$work/probe.sh"
+rc=$?
+if [ -s "$work/stderr" ]; then
+  echo "error output:"; cat "$work/stderr"; exit 1
+fi
+exit $rc
