@@ -9,15 +9,15 @@ inline const QString MsgBadCodeCount = QStringLiteral("Неверное коли
 inline const QString MsgReadOnlyTarget = QStringLiteral("Файл только для чтения не может быть записан!");
 
 // A save that failed, reason first and the file last: the message window is narrow and
-// cuts a long text at its right edge, which a path then fills. "Not written" leaves the
-// old file as it was; "partly written" means its old bytes were already being replaced.
+// cuts a long text at its right edge, which a path then fills. The first leaves the old
+// file as it was; the second says its old bytes were already being replaced.
 inline QString writeFailedMessage(const QString& path, const QString& reason)
 {
-    return QStringLiteral("Не удалось записать (%1): %2").arg(reason, path);
+    return QStringLiteral("Ошибка записи (%1): %2").arg(reason, path);
 }
 inline QString partlyWrittenMessage(const QString& path, const QString& reason)
 {
-    return QStringLiteral("Файл записан не полностью (%1): %2").arg(reason, path);
+    return QStringLiteral("Записан частично (%1): %2").arg(reason, path);
 }
 
 // Window titles these messages go with.

@@ -281,7 +281,7 @@ private slots:
         const QString out = path("no-such-folder/out.kmp");
         const Run r = cli({"convert", saveSample("w.btv", 13), out});
         QCOMPARE(r.status, 1);
-        QVERIFY2(r.err.startsWith("raskladka-cli: Не удалось записать (") && r.err.endsWith("): " + out + "\n"),
+        QVERIFY2(r.err.startsWith("raskladka-cli: Ошибка записи (") && r.err.endsWith("): " + out + "\n"),
                  qPrintable(r.err));
         QCOMPARE(r.err.count(out), 1);
     }

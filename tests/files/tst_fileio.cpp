@@ -150,8 +150,8 @@ private slots:
         QString error;
         QVERIFY(!writeFileAtomically(target, QByteArray(28096, 'n'), &error));
         // The reason first, the file last: a long name cannot push the reason out of sight.
-        QVERIFY2(error.startsWith("Не удалось записать (") && error.endsWith("): " + target), qPrintable(error));
-        QVERIFY2(error.size() > QString("Не удалось записать (): ").size() + target.size(), qPrintable(error));
+        QVERIFY2(error.startsWith("Ошибка записи (") && error.endsWith("): " + target), qPrintable(error));
+        QVERIFY2(error.size() > QString("Ошибка записи (): ").size() + target.size(), qPrintable(error));
         QCOMPARE(readAll(target), QByteArray("old contents"));
         expectOnly(dir.path(), {name});
     }
