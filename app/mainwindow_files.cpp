@@ -8,10 +8,22 @@
 #include "keymapimgclass.h"
 
 #include <QDebug>
+#include <QFileInfo>
 
 namespace {
 const QString TitlePrefix = QStringLiteral("Редактор Раскладки ");
+
+// A name typed without an ending (no dot in it, the toolkit dialog's own rule) gets the
+// one its save command writes, so that the open dialog's filter shows the file; a name
+// with another ending stays as typed.
+QString withEnding(const QString& name, const QString& ending)
+{
+    const QString file = QFileInfo(name).fileName();
+    if (file.isEmpty() || file.contains(QLatin1Char('.')))
+        return name;
+    return name + QLatin1Char('.') + ending;
 }
+}  // namespace
 
 void MainWindow::replaceModel()
 {
@@ -72,8 +84,9 @@ void MainWindow::on_AddKeyMapToBtv_triggered()
 
 void MainWindow::on_SaveKeyMap_triggered()
 {
-    const QString name = hooks.getSaveFileName(this, QStringLiteral("Сохранить раскладку"), QString(),
-                                               tr("Key Map Files (*.kmp);;All Files (*)"));
+    const QString name = withEnding(hooks.getSaveFileName(this, QStringLiteral("Сохранить раскладку"), QString(),
+                                                          tr("Key Map Files (*.kmp);;All Files (*)")),
+                                    QStringLiteral("kmp"));
     if (name.isEmpty())
         return;
     QString error;
@@ -112,8 +125,9 @@ void MainWindow::on_OpenBtnMap_triggered()
 
 void MainWindow::on_SaveBtnMap_triggered()
 {
-    const QString name = hooks.getSaveFileName(this, QStringLiteral("Сохранить раскладку"), QString(),
-                                               tr("Button View Files (*.btv);;All Files (*)"));
+    const QString name = withEnding(hooks.getSaveFileName(this, QStringLiteral("Сохранить раскладку"), QString(),
+                                                          tr("Button View Files (*.btv);;All Files (*)")),
+                                    QStringLiteral("btv"));
     if (name.isEmpty())
         return;
     QString error;
