@@ -62,7 +62,7 @@ Replace replaceFile(const QString& path, const QByteArray& bytes, const struct s
         setError(error, writeFailedMessage(path, f.errorString()));
         return Replace::Failed;
     }
-    if (old && !keepOwnerAndMode(int(f.handle()), *old) && inPlace &&
+    if (old && !keepOwnerAndMode(f.handle(), *old) && inPlace &&
         ::faccessat(AT_FDCWD, nativeName(path).constData(), W_OK, AT_EACCESS) == 0) {
         f.cancelWriting();
         return Replace::InPlace;

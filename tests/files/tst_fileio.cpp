@@ -206,18 +206,33 @@ private slots:
     }
 
     // Room for a larger file is taken before any old byte changes: a size limit (as a
-    // full disk would) refuses the write and leaves the old file whole.
-    void inPlaceWriteRefusedBeforeAnyByteChanges()
+    // full disk would) refuses the write and leaves the old file whole. A failure once
+    // the old bytes are being replaced is told as a partly written file.
+    void inPlaceWriteFailures_data()
     {
+        QTest::addColumn<int>("oldSize");
+        QTest::addColumn<int>("newSize");
+        QTest::addColumn<bool>("partly");
+        QTest::newRow("no room for a larger file") << 12 << 28096 << false;
+        QTest::newRow("limit reached part way") << 10000 << 8000 << true;
+    }
+    void inPlaceWriteFailures()
+    {
+        QFETCH(int, oldSize);
+        QFETCH(int, newSize);
+        QFETCH(bool, partly);
         const QString dir = folder("limited");
         const QString target = dir + "/layout.btv";
-        QVERIFY(writeAll(target, "old contents"));
+        const QByteArray old(oldSize, 'o');
+        QVERIFY(writeAll(target, old));
         QVERIFY(m_user.own(target));
         setMode(dir, 0555);
-        const PlainRun r = writeAsPlainUser(target, pattern(28096), {"--fsize=4096"});
+        const PlainRun r = writeAsPlainUser(target, pattern(newSize), {"--fsize=4096"});
         QCOMPARE(r.status, 1);
-        QCOMPARE(r.err, writeFailedMessage(target, QString::fromLocal8Bit(std::strerror(EFBIG))));
-        QCOMPARE(readAll(target), QByteArray("old contents"));
+        const QString reason = QString::fromLocal8Bit(std::strerror(EFBIG));
+        QCOMPARE(r.err, partly ? partlyWrittenMessage(target, reason) : writeFailedMessage(target, reason));
+        if (!partly)
+            QCOMPARE(readAll(target), old);
     }
 
     void hardLinksKeepSeeingTheFile()
