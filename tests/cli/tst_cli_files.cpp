@@ -13,7 +13,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "plainuser.h"
 #include "programrun.h"
 
 using namespace samples;
@@ -248,31 +247,6 @@ private slots:
         QFile::setPermissions(out, QFile::ReadOwner | QFile::WriteOwner);
         EXPECT_RUN(r, 1, "Файл только для чтения не может быть записан!");
         QCOMPARE(readAll(out), QByteArray("read only"));
-    }
-
-    // A plain user's file in a folder he may not write converts in place.
-    void convertIntoAFolderTheUserCannotWrite()
-    {
-        const PlainUser user = PlainUser::get();
-        QTemporaryDir work;
-        QVERIFY(::chmod(QFile::encodeName(work.path()).constData(), 0755) == 0);
-        const QString program = PlainUser::copyProgram(RASKLADKA_CLI, work.path());
-        QVERIFY(!program.isEmpty());
-        const QString closed = work.filePath("closed");
-        QVERIFY(QDir().mkdir(closed));
-        const QString in = closed + "/in.btv";
-        const QString out = closed + "/out.kmp";
-        KeyMapImgClass m;
-        fillRandom(m, 12);
-        QVERIFY(saveButtonViewFile(m, in));
-        QVERIFY(writeAll(out, QByteArray(28096, 'o')));
-        QVERIFY(user.own(out));
-        QVERIFY(::chmod(QFile::encodeName(closed).constData(), 0555) == 0);
-        const QStringList command = user.wrap({program, "convert", in, out});
-        const Run r = runProgram(command.first(), command.mid(1));
-        ::chmod(QFile::encodeName(closed).constData(), 0755);
-        QVERIFY2(r.status == 0, qPrintable(r.err));
-        QCOMPARE(readAll(out), keymapFileBytes(m));
     }
 
     // A failed write names its reason, then the file, once.

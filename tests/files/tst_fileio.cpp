@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "plainuser.h"
+#include "programrun.h"
 
 using namespace samples;
 
@@ -27,19 +28,11 @@ class TestFileIo : public QObject
     const PlainUser m_user = PlainUser::get();
     QString m_child;  // this program, where the plain user may run it as a writer
 
-    struct FileState {
-        ino_t inode = 0;
-        nlink_t links = 0;
-        uid_t uid = 0;
-        gid_t gid = 0;
-        mode_t mode = 0;
-    };
-    static FileState stateOf(const QString& file)
+    static struct stat stateOf(const QString& file)
     {
         struct stat st {};
-        if (::stat(QFile::encodeName(file).constData(), &st) != 0)
-            return {};
-        return {st.st_ino, st.st_nlink, st.st_uid, st.st_gid, mode_t(st.st_mode & 07777)};
+        ::stat(QFile::encodeName(file).constData(), &st);
+        return st;
     }
     static void setMode(const QString& file, mode_t mode) { QCOMPARE(::chmod(QFile::encodeName(file).constData(), mode), 0); }
     static QByteArray pattern(int size)
@@ -50,23 +43,18 @@ class TestFileIo : public QObject
         return bytes;
     }
 
-    // A new folder the plain user may enter; its mode is set once its files are in.
-    QString folder(const QString& name)
+    int m_folders = 0;
+    QString newFolder()
     {
-        const QString dir = path(name);
-        if (!QDir().mkpath(dir))
-            return {};
-        ::chmod(QFile::encodeName(dir).constData(), 0755);
-        return dir;
+        const QString dir = path(QStringLiteral("folder%1").arg(++m_folders));
+        return QDir().mkpath(dir) ? dir : QString();
     }
 
-    // writeFileSafely(target, bytes) run by the plain user, under prlimit's `limits` if any.
-    PlainRun writeAsPlainUser(const QString& target, const QByteArray& bytes, const QStringList& limits = {})
+    // writeFileSafely(target, bytes) in a program of its own, run by `command` around it.
+    ProgramRun runWriter(const QString& target, const QByteArray& bytes, QStringList command)
     {
-        QStringList command = m_user.wrap({m_child, "--write-safely", target});
-        if (!limits.isEmpty())
-            command = QStringList{"prlimit"} + limits + QStringList{"--"} + command;
-        return runWithInput(command, bytes);
+        command << m_child << "--write-safely" << target;
+        return runProgram(command.first(), command.mid(1), 60000, QProcessEnvironment::systemEnvironment(), bytes);
     }
 
     // The directory holds nothing but `names` (no temporary file left behind).
@@ -173,36 +161,61 @@ private slots:
         expectOnly(dir.path(), {"layout.btv"});
     }
 
-    // A plain user may write a file of his in a folder he may not write; the file is
-    // then written in place and left exactly as long as the new bytes.
-    void folderWithoutRoomForANewFile_data()
+    // Saves by a plain user and by root. A folder that takes no new file, hard links, or
+    // an owner the saver cannot give a new file have the file written in place; else it
+    // is replaced. Either way it ends with exactly the new bytes, its owner, mode and links.
+    void savesKeepTheFile_data()
     {
+        QTest::addColumn<int>("folderMode");
+        QTest::addColumn<int>("fileMode");
         QTest::addColumn<int>("oldSize");
-        QTest::addColumn<int>("newSize");
-        QTest::newRow("longer old file") << 5000 << 881;
-        QTest::newRow("shorter old file") << 3 << 28096;
-        QTest::newRow("same size") << 881 << 881;
+        QTest::addColumn<bool>("linked");
+        QTest::addColumn<bool>("byRoot");      // else by the plain user
+        QTest::addColumn<bool>("othersFile");  // not the saver's: root's, or for root nobody's
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("closed folder, longer file") << 0555 << 0640 << 5000 << false << false << false << false;
+        QTest::newRow("closed folder, shorter file") << 0555 << 0640 << 3 << false << false << false << false;
+        QTest::newRow("hard link") << 0777 << 0640 << 881 << true << false << false << false;
+        QTest::newRow("own file") << 0777 << 0602 << 900 << false << false << false << true;
+        QTest::newRow("another user's file") << 0777 << 0666 << 900 << false << false << true << false;
+        QTest::newRow("root saves nobody's file") << 0755 << 0604 << 900 << false << true << true << true;
     }
-    void folderWithoutRoomForANewFile()
+    void savesKeepTheFile()
     {
+        QFETCH(int, folderMode);
+        QFETCH(int, fileMode);
         QFETCH(int, oldSize);
-        QFETCH(int, newSize);
-        const QString dir = folder("closed");
+        QFETCH(bool, linked);
+        QFETCH(bool, byRoot);
+        QFETCH(bool, othersFile);
+        QFETCH(bool, replaced);
+        if ((byRoot || othersFile) && !m_user.switched)
+            QSKIP("needs root, to give a file to another user");
+        const QString dir = newFolder();
         const QString target = dir + "/layout.btv";
         QVERIFY(writeAll(target, QByteArray(oldSize, 'o')));
-        QVERIFY(m_user.own(target));
-        setMode(target, 0640);
-        setMode(dir, 0555);
-        const FileState before = stateOf(target);
-        const QByteArray bytes = pattern(newSize);
-        const PlainRun r = writeAsPlainUser(target, bytes);
+        if (byRoot == othersFile)
+            QVERIFY(m_user.own(target));
+        setMode(target, mode_t(fileMode));
+        QStringList names{"layout.btv"};
+        if (linked) {
+            QCOMPARE(::link(QFile::encodeName(target).constData(), QFile::encodeName(dir + "/alias.btv").constData()), 0);
+            names << "alias.btv";
+        }
+        setMode(dir, mode_t(folderMode));
+        const struct stat before = stateOf(target);
+        const ProgramRun r = runWriter(target, pattern(881), byRoot ? QStringList{} : m_user.wrap({}));
         QVERIFY2(r.status == 0, qPrintable(r.err));
-        QCOMPARE(readAll(target), bytes);
-        const FileState after = stateOf(target);
-        QCOMPARE(after.inode, before.inode);
-        QCOMPARE(after.uid, m_user.uid);
-        QCOMPARE(after.mode, mode_t(0640));
-        expectOnly(dir, {"layout.btv"});
+        QCOMPARE(readAll(target), pattern(881));
+        const struct stat after = stateOf(target);
+        QCOMPARE(after.st_ino != before.st_ino, replaced);
+        QCOMPARE(after.st_uid, before.st_uid);
+        QCOMPARE(after.st_gid, before.st_gid);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_nlink, before.st_nlink);
+        if (linked)
+            QCOMPARE(readAll(dir + "/alias.btv"), pattern(881));
+        expectOnly(dir, names);
     }
 
     // Room for a larger file is taken before any old byte changes: a size limit (as a
@@ -221,119 +234,37 @@ private slots:
         QFETCH(int, oldSize);
         QFETCH(int, newSize);
         QFETCH(bool, partly);
-        const QString dir = folder("limited");
+        const QString dir = newFolder();
         const QString target = dir + "/layout.btv";
-        const QByteArray old(oldSize, 'o');
-        QVERIFY(writeAll(target, old));
+        QVERIFY(writeAll(target, QByteArray(oldSize, 'o')));
         QVERIFY(m_user.own(target));
         setMode(dir, 0555);
-        const PlainRun r = writeAsPlainUser(target, pattern(newSize), {"--fsize=4096"});
+        const ProgramRun r = runWriter(target, pattern(newSize), QStringList{"prlimit", "--fsize=4096"} + m_user.wrap({}));
         QCOMPARE(r.status, 1);
         const QString reason = QString::fromLocal8Bit(std::strerror(EFBIG));
         QCOMPARE(r.err, partly ? partlyWrittenMessage(target, reason) : writeFailedMessage(target, reason));
         if (!partly)
-            QCOMPARE(readAll(target), old);
-    }
-
-    void hardLinksKeepSeeingTheFile()
-    {
-        const QString dir = folder("linked");
-        const QString a = dir + "/a.kmp";
-        const QString b = dir + "/b.kmp";
-        QVERIFY(writeAll(a, "old"));
-        QVERIFY(m_user.own(a));
-        QVERIFY(::link(QFile::encodeName(a).constData(), QFile::encodeName(b).constData()) == 0);
-        setMode(dir, 0777);  // a temporary file could be made: the links alone decide
-        const FileState before = stateOf(a);
-        const QByteArray bytes = pattern(881);
-        const PlainRun r = writeAsPlainUser(a, bytes);
-        QVERIFY2(r.status == 0, qPrintable(r.err));
-        QCOMPARE(readAll(a), bytes);
-        QCOMPARE(readAll(b), bytes);
-        QCOMPARE(stateOf(a).inode, before.inode);
-        QCOMPARE(stateOf(b).links, nlink_t(2));
-        expectOnly(dir, {"a.kmp", "b.kmp"});
-    }
-
-    // A plain user's own file is replaced in one step with its mode; another user's file
-    // that he may write is written in place, so that it stays that user's.
-    void ownerAndPermissionsAreKept_data()
-    {
-        QTest::addColumn<bool>("othersFile");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("replaced");
-        QTest::newRow("own file") << false << 0640 << true;
-        QTest::newRow("own file, odd mode") << false << 0602 << true;
-        QTest::newRow("another user's file") << true << 0666 << false;
-    }
-    void ownerAndPermissionsAreKept()
-    {
-        QFETCH(bool, othersFile);
-        QFETCH(int, mode);
-        QFETCH(bool, replaced);
-        if (othersFile && !m_user.switched)
-            QSKIP("only root can give a test file to another user");
-        const QString dir = folder(QStringLiteral("owned%1").arg(mode));
-        const QString target = dir + "/layout.kmp";
-        QVERIFY(writeAll(target, QByteArray(900, 'o')));
-        if (!othersFile)
-            QVERIFY(m_user.own(target));
-        setMode(target, mode_t(mode));
-        setMode(dir, 0777);
-        const FileState before = stateOf(target);
-        const QByteArray bytes = pattern(881);
-        const PlainRun r = writeAsPlainUser(target, bytes);
-        QVERIFY2(r.status == 0, qPrintable(r.err));
-        QCOMPARE(readAll(target), bytes);
-        const FileState after = stateOf(target);
-        QCOMPARE(after.uid, before.uid);
-        QCOMPARE(after.gid, before.gid);
-        QCOMPARE(after.mode, mode_t(mode));
-        QCOMPARE(after.inode != before.inode, replaced);
-        expectOnly(dir, {"layout.kmp"});
-    }
-
-    // Root may give the replacement any owner, so its saves stay atomic and keep it.
-    void rootReplacesAndKeepsTheOwner()
-    {
-        const PlainUser nobody = PlainUser::get();
-        if (!nobody.switched)
-            QSKIP("needs root");
-        const QString dir = folder("rootsave");
-        const QString target = dir + "/layout.btv";
-        QVERIFY(writeAll(target, "old"));
-        QVERIFY(nobody.own(target));
-        setMode(target, 0604);
-        const FileState before = stateOf(target);
-        QString error;
-        QVERIFY2(writeFileSafely(target, pattern(28096), &error), qPrintable(error));
-        QCOMPARE(readAll(target), pattern(28096));
-        const FileState after = stateOf(target);
-        QVERIFY(after.inode != before.inode);
-        QCOMPARE(after.uid, nobody.uid);
-        QCOMPARE(after.gid, nobody.gid);
-        QCOMPARE(after.mode, mode_t(0604));
+            QCOMPARE(readAll(target), QByteArray(oldSize, 'o'));
     }
 
     // Nothing can be renamed over a file mounted on its own (as a container's bind
     // mount is): it is written in place.
     void fileMountedOnItsOwn()
     {
-        if (geteuid() != 0 || runWithInput({"unshare", "-m", "true"}).status != 0)
+        if (geteuid() != 0 || runProgram("unshare", {"-m", "true"}).status != 0)
             QSKIP("needs root and a mount namespace");
-        const QString dir = folder("mounted");
-        const QString source = dir + "/source.btv";
-        const QString target = dir + "/target.btv";
+        const QString source = path("source.btv");
+        const QString target = path("target.btv");
         QVERIFY(writeAll(source, "source"));
         QVERIFY(writeAll(target, "target"));
-        const QString script = QStringLiteral("mount --bind \"$1\" \"$2\" || exit 77; exec \"$3\" --write-safely \"$2\"");
-        const PlainRun r = runWithInput({"unshare", "-m", "sh", "-c", script, "sh", source, target, m_child}, pattern(881));
+        // The writer's command follows the script: $0 the program, $2 the target.
+        const QString script = QStringLiteral("mount --bind '%1' \"$2\" || exit 77; exec \"$0\" \"$@\"").arg(source);
+        const ProgramRun r = runWriter(target, pattern(881), {"unshare", "-m", "sh", "-c", script});
         if (r.status == 77)
             QSKIP("bind mounts are not allowed here");
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QCOMPARE(readAll(source), pattern(881));
         QCOMPARE(readAll(target), QByteArray("target"));  // outside that namespace, a file of its own
-        expectOnly(dir, {"source.btv", "target.btv"});
     }
 
     void targetThatCannotBeAFile()
