@@ -14,6 +14,7 @@
 #include <QCloseEvent>
 #include <QDebug>
 #include <QFile>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QUndoStack>
 
@@ -27,6 +28,17 @@ QString unreadableReason(const QString& path)
     if (f.open(QIODevice::ReadOnly))
         f.read(1);
     return f.errorString();
+}
+
+// A name typed without an ending (no dot in it, the toolkit dialog's own rule) gets the
+// one its save command writes, so that the open dialog's filter shows the file; a name
+// with another ending stays as typed.
+QString withEnding(const QString& name, const QString& ending)
+{
+    const QString file = QFileInfo(name).fileName();
+    if (file.isEmpty() || file.contains(QLatin1Char('.')))
+        return name;
+    return name + QLatin1Char('.') + ending;
 }
 
 // The local files of a drop that the editor can open.
@@ -137,8 +149,9 @@ void MainWindow::on_AddKeyMapToBtv_triggered()
 
 void MainWindow::on_SaveKeyMap_triggered()
 {
-    const QString name = hooks.getSaveFileName(this, QStringLiteral("Сохранить раскладку"), QString(),
-                                               tr("Key Map Files (*.kmp);;All Files (*)"));
+    const QString name = withEnding(hooks.getSaveFileName(this, QStringLiteral("Сохранить раскладку"), QString(),
+                                                          tr("Key Map Files (*.kmp);;All Files (*)")),
+                                    QStringLiteral("kmp"));
     if (name.isEmpty())
         return;
     QString error;
@@ -184,8 +197,9 @@ void MainWindow::on_OpenBtnMap_triggered()
 
 bool MainWindow::saveButtonView()
 {
-    const QString name = hooks.getSaveFileName(this, QStringLiteral("Сохранить раскладку"), QString(),
-                                               tr("Button View Files (*.btv);;All Files (*)"));
+    const QString name = withEnding(hooks.getSaveFileName(this, QStringLiteral("Сохранить раскладку"), QString(),
+                                                          tr("Button View Files (*.btv);;All Files (*)")),
+                                    QStringLiteral("btv"));
     if (name.isEmpty())
         return false;
     QString error;

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 
 MainWindowHooks MainWindowHooks::defaults()
 {
@@ -15,7 +16,13 @@ MainWindowHooks MainWindowHooks::defaults()
         return QFileDialog::getOpenFileName(parent, caption, dir, filter);
     };
     h.getSaveFileName = [](QWidget* parent, const QString& caption, const QString& dir, const QString& filter) {
-        return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+        QFileDialog dialog(parent, caption, dir, filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // The dialog itself gives a bare name the ending of the first filter, so it is the
+        // completed name whose replacement it asks the user to confirm.
+        static const QRegularExpression firstEnding(QStringLiteral("\\*\\.(\\w+)"));
+        dialog.setDefaultSuffix(firstEnding.match(filter).captured(1));
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
     h.execPrintDialog = [](QPrinter& printer, QWidget* parent) {
         QPrintDialog dialog(&printer, parent);

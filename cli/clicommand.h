@@ -28,3 +28,6 @@ constexpr int ExitUsage = 2;
 
 // Prints "raskladka-cli: <message>" on standard error and returns `status`.
 int cliFail(CliContext& ctx, int status, const QString& message);
+// A save of `path` that failed with the editor's `error`: that text where it names the
+// file, else (the read-only refusal) after the file name; returns ExitInvalid.
+int cliSaveFailed(CliContext& ctx, const QString& path, const QString& error);

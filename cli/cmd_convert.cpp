@@ -25,7 +25,7 @@ int run(CliContext& ctx)
     }
     QString error;
     if (!saveLayoutFile(*file.model, out, file.format, &error))
-        return cliFail(ctx, ExitInvalid, out + QStringLiteral(": ") + error);
+        return cliSaveFailed(ctx, out, error);
     return ExitOk;
 }
 }  // namespace

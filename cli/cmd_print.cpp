@@ -2,21 +2,15 @@
 // sheets as a PDF, same scene and scale, no dialog.
 #include "clicommand.h"
 
+#include "fileio.h"
+#include "filemessages.h"
 #include "fontcheck.h"
 #include "layoutsource.h"
 #include "sheetprinter.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QPrinter>
-#include <QTemporaryFile>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
-#include <sys/stat.h>
+#include <QTemporaryDir>
 
 namespace {
 const QString Usage = QStringLiteral("usage: raskladka-cli print FILE --sheet labels|codes -o OUT.pdf");
@@ -81,38 +75,25 @@ bool parseArgs(const QStringList& args, PrintArgs& parsed, QString& error)
     return true;
 }
 
-// The PDF is written beside OUT under a temporary name and moved over it only when
-// complete, so a failed run never leaves a truncated file or spoils an older one.
+// The PDF is drawn in a private folder, and only a complete one goes to OUT, written as
+// the layout files are: an older file keeps its owner, permissions and links.
 bool printToPdf(const KeyMapImgClass& model, PrintSheet sheet, const QString& out, QString& error)
 {
-    const QFileInfo info(out);
-    QTemporaryFile temp(info.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(info.fileName())));
-    if (!temp.open()) {
-        error = QStringLiteral("%1: не удалось записать файл: %2").arg(out, temp.errorString());
-        return false;
-    }
-    temp.close();
+    const QTemporaryDir work;
+    const QString pdf = work.filePath(QStringLiteral("sheet.pdf"));
     bool painted = false;
-    {
+    if (work.isValid()) {
         QPrinter printer(QPrinter::HighResolution);
-        setupPdfPrinter(printer, temp.fileName());
+        setupPdfPrinter(printer, pdf);
         painted = sheet == PrintSheet::Labels ? printLabelSheet(printer, model) : printKeymapSheet(printer, model);
     }  // the PDF is complete once the printer is gone
-    if (!painted || QFileInfo(temp.fileName()).size() == 0) {
-        error = QStringLiteral("%1: не удалось записать файл").arg(out);
+    QFile made(pdf);
+    const QByteArray bytes = painted && made.open(QIODevice::ReadOnly) ? made.readAll() : QByteArray();
+    if (bytes.isEmpty()) {
+        error = writeFailedMessage(out, QStringLiteral("PDF не создан"));
         return false;
     }
-    // rename(2) replaces an existing file in one step; QFile::rename refuses to.
-    if (std::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(out).constData()) != 0) {
-        error = QStringLiteral("%1: не удалось записать файл: %2").arg(out, QString::fromLocal8Bit(std::strerror(errno)));
-        return false;
-    }
-    temp.setAutoRemove(false);
-    // The temporary file was private; the PDF gets the permissions of any new file.
-    const mode_t mask = umask(0);
-    umask(mask);
-    chmod(QFile::encodeName(out).constData(), 0666 & ~mask);
-    return true;
+    return writeFileSafely(out, bytes, &error);
 }
 
 int run(CliContext& ctx)

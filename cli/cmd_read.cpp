@@ -36,7 +36,7 @@ int run(CliContext& ctx)
                        out + QStringLiteral(": тип файла не понятен по имени: ожидается .kmp, .btv или .json"));
     // Refused before the keyboard is asked, so a read is never lost to a target that cannot be written.
     if (isReadOnlyTarget(out))
-        return cliFail(ctx, ExitInvalid, out + QStringLiteral(": ") + MsgReadOnlyTarget);
+        return cliSaveFailed(ctx, out, MsgReadOnlyTarget);
     if (resolveTransferPort(options).isEmpty())
         return cliFail(ctx, ExitInvalid, QStringLiteral("Порт загрузки не обнаружен"));
 
@@ -53,7 +53,7 @@ int run(CliContext& ctx)
         if (!decoded.complete())
             ctx.err << QStringLiteral("raskladka-cli: предупреждение: %1: %2\n").arg(MsgBadCodeCount, slotText(decoded.badSlot));
         if (!saveFileChecked(out, image, &error))
-            return cliFail(ctx, ExitInvalid, error);
+            return cliSaveFailed(ctx, out, error);
         return ExitOk;
     }
     // Half a layout is never written.
@@ -63,7 +63,7 @@ int run(CliContext& ctx)
         return ExitInvalid;
     }
     if (!saveLayoutFile(model, out, QStringLiteral("kmp"), &error))
-        return cliFail(ctx, ExitInvalid, error);
+        return cliSaveFailed(ctx, out, error);
     return ExitOk;
 }
 }  // namespace

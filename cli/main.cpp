@@ -1,5 +1,7 @@
 #include "clicommand.h"
 
+#include "filemessages.h"
+
 #include <QApplication>
 #include <QList>
 
@@ -38,6 +40,11 @@ int cliFail(CliContext& ctx, int status, const QString& message)
     ctx.err << "raskladka-cli: " << message << "\n";
     ctx.err.flush();
     return status;
+}
+
+int cliSaveFailed(CliContext& ctx, const QString& path, const QString& error)
+{
+    return cliFail(ctx, ExitInvalid, error == MsgReadOnlyTarget ? path + QStringLiteral(": ") + error : error);
 }
 
 // Qt's note that XDG_RUNTIME_DIR is unset (common for root and in containers) says

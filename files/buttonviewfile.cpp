@@ -147,5 +147,5 @@ bool saveButtonViewFile(KeyMapImgClass& model, const QString& path, QString* err
             *error = MsgReadOnlyTarget;
         return false;
     }
-    return writeFileAtomically(path, buttonViewFileBytes(model), error);
+    return writeFileSafely(path, buttonViewFileBytes(model), error);
 }

@@ -74,6 +74,6 @@ ButtonViewLoad loadButtonViewFile(const QByteArray& bytes, KeyMapImgClass& model
 // Rebuilds the model's image (makeImage) and returns the 28096-byte record.
 QByteArray buttonViewFileBytes(KeyMapImgClass& model);
 
-// The editor's save: read-only rule, then the record written atomically.
+// The editor's save: read-only rule, then the record written by writeFileSafely.
 // False with `error` (MsgReadOnlyTarget or the write failure naming the file).
 bool saveButtonViewFile(KeyMapImgClass& model, const QString& path, QString* error = nullptr);

@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 void setError(QString* error, const QString& text)
@@ -41,33 +40,11 @@ bool isReadOnlyTarget(const QString& path)
     return !info.isWritable() || !(info.permissions() & anyWrite);
 }
 
-bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error)
-{
-    QSaveFile f(path);
-    // Never fall back to writing the target in place: that is what could leave it half written.
-    f.setDirectWriteFallback(false);
-    if (!f.open(QIODevice::WriteOnly)) {
-        setError(error, QStringLiteral("Не удалось записать файл %1: %2").arg(path, f.errorString()));
-        return false;
-    }
-    if (f.write(bytes) != bytes.size()) {
-        const QString why = f.errorString();
-        f.cancelWriting();
-        setError(error, QStringLiteral("Не удалось записать файл %1: %2").arg(path, why));
-        return false;
-    }
-    if (!f.commit()) {
-        setError(error, QStringLiteral("Не удалось записать файл %1: %2").arg(path, f.errorString()));
-        return false;
-    }
-    return true;
-}
-
 bool saveFileChecked(const QString& path, const QByteArray& bytes, QString* error)
 {
     if (isReadOnlyTarget(path)) {
         setError(error, MsgReadOnlyTarget);
         return false;
     }
-    return writeFileAtomically(path, bytes, error);
+    return writeFileSafely(path, bytes, error);
 }

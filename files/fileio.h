@@ -13,10 +13,26 @@ bool readFileHead(const QString& path, qint64 maxBytes, QByteArray& bytes, QStri
 // counts as read-only even for a user (root) whom the system would let write it.
 bool isReadOnlyTarget(const QString& path);
 
-// Makes `path` hold exactly `bytes`: written to a temporary file beside it, then
-// renamed over it. On failure the old file is left as it was, no temporary file
-// remains, and `error` says which file could not be written and why.
+// Makes `path` hold exactly `bytes` and keeps what the old file was: its permissions,
+// its owner and group as far as the saving user may set them (root always), and its
+// hard links. Where that is safe the bytes go to a temporary file beside it that then
+// replaces it in one step. A file with more than one link, a folder that takes no new
+// file (or lets none be renamed over this one), or an owner or group the replacement
+// could not keep while the user may write the file itself: the file is written in
+// place instead (writeFileInPlace). False with `error` naming the reason, then the file.
+bool writeFileSafely(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+// The replacing write alone: a temporary file beside `path`, renamed over it. It keeps
+// the old file's permissions and as much of its owner and group as the user may set.
+// On failure the old file is left as it was and no temporary file remains.
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
-// Read-only rule, then atomic write; `error` is the text to show titled TitleSaveError.
+// Writes over the bytes of the existing regular file `path` (never creates it) and
+// leaves it exactly bytes.size() long, a longer old file cut to that. Room for a larger
+// file is taken first, so a full disk or a size limit refuses the write before any old
+// byte has changed; the data is synced before success is reported. A failure once the
+// old bytes are being replaced is reported as a partly written file.
+bool writeFileInPlace(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+// Read-only rule, then writeFileSafely; `error` is the text to show titled TitleSaveError.
 bool saveFileChecked(const QString& path, const QByteArray& bytes, QString* error = nullptr);

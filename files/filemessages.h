@@ -8,6 +8,18 @@ inline const QString MsgFormatError = QStringLiteral("Ошибка в форма
 inline const QString MsgBadCodeCount = QStringLiteral("Неверное количество сканкодов на кнопке");
 inline const QString MsgReadOnlyTarget = QStringLiteral("Файл только для чтения не может быть записан!");
 
+// A save that failed, reason first and the file last: the message window is narrow and
+// cuts a long text at its right edge, which a path then fills. The first leaves the old
+// file as it was; the second says its old bytes were already being replaced.
+inline QString writeFailedMessage(const QString& path, const QString& reason)
+{
+    return QStringLiteral("Ошибка записи (%1): %2").arg(reason, path);
+}
+inline QString partlyWrittenMessage(const QString& path, const QString& reason)
+{
+    return QStringLiteral("Записан частично (%1): %2").arg(reason, path);
+}
+
 // Window titles these messages go with.
 inline const QString TitleFileError = QStringLiteral("Ошибка");    // checksum, format, code count
 inline const QString TitleSaveError = QStringLiteral("Ошибка!");   // read-only target, failed write

@@ -78,5 +78,5 @@ bool saveKeymapFile(KeyMapImgClass& model, const QString& path, QString* error)
             *error = MsgReadOnlyTarget;
         return false;
     }
-    return writeFileAtomically(path, keymapFileBytes(model), error);
+    return writeFileSafely(path, keymapFileBytes(model), error);
 }

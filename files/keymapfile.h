@@ -44,6 +44,6 @@ DecodeResult mergeKeymapFile(const QByteArray& bytes, KeyMapImgClass& model);
 // Rebuilds the model's image (makeImage) and returns its 881 bytes.
 QByteArray keymapFileBytes(KeyMapImgClass& model);
 
-// The editor's save: read-only rule, then the 881 bytes written atomically.
+// The editor's save: read-only rule, then the 881 bytes written by writeFileSafely.
 // False with `error` (MsgReadOnlyTarget or the write failure naming the file).
 bool saveKeymapFile(KeyMapImgClass& model, const QString& path, QString* error = nullptr);

@@ -33,5 +33,5 @@ struct LayoutFile {
 LayoutFile loadLayoutFile(const QString& path);
 
 // Writes the model as the file kind `path` names, with the editor's read-only rule and
-// an atomic write; JSON names `jsonFormat` as its format. False with `error`.
+// writeFileSafely; JSON names `jsonFormat` as its format. False with `error`.
 bool saveLayoutFile(KeyMapImgClass& model, const QString& path, const QString& jsonFormat, QString* error);

@@ -12,12 +12,18 @@ struct ProgramRun {
     QString err;
 };
 
+// Any `input` goes to the program's standard input, which is then closed.
 inline ProgramRun runProgram(const QString& program, const QStringList& args, int timeoutMs = 60000,
-                             const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
+                             const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
+                             const QByteArray& input = {})
 {
     QProcess p;
     p.setProcessEnvironment(env);
     p.start(program, args);
+    if (!input.isEmpty()) {
+        p.write(input);
+        p.closeWriteChannel();
+    }
     ProgramRun r;
     if (!p.waitForFinished(timeoutMs)) {
         p.kill();

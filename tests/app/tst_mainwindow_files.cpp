@@ -3,12 +3,18 @@
 #include "keymapimgclass.h"
 #include "keynames.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+
+#include "msgwindow.h"
 
 #include "testkeymaps.h"
 
@@ -364,6 +370,74 @@ private slots:
         s.answer = longer;
         s.w.form()->SaveKeyMap->trigger();
         QCOMPARE(readAll(longer).size(), 881);
+    }
+
+    // A name typed without an ending is saved with its command's; the read-only rule
+    // looks at the completed name too.
+    void saveAddsTheEnding()
+    {
+        ScriptedMainWindow s;
+        QVERIFY(QDir(dir.path()).mkdir("dotted.folder"));
+        const std::tuple<QAction*, QString, int> commands[] = {{s.w.form()->SaveKeyMap, "kmp", 881},
+                                                               {s.w.form()->SaveBtnMap, "btv", 28096}};
+        for (const auto& [action, ending, size] : commands) {
+            for (const QString bare : {"bare", "dotted.folder/bare"}) {
+                s.answer = path(bare);
+                action->trigger();
+                QCOMPARE(readAll(path(bare + "." + ending)).size(), size);
+                QVERIFY(!QFile::exists(path(bare)));
+            }
+            s.answer = path("kept.bak");  // another ending stays as typed
+            action->trigger();
+            QCOMPARE(readAll(path("kept.bak")).size(), size);
+            QVERIFY(!QFile::exists(path("kept.bak." + ending)));
+
+            const QString ro = path("ro." + ending);
+            writeAll(ro, "old contents");
+            QFile::setPermissions(ro, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+            s.answer = path("ro");
+            action->trigger();
+            QCOMPARE(s.lastMessage(), (QStringList{"Файл только для чтения не может быть записан!", "Ошибка!"}));
+            QCOMPARE(readAll(ro), QByteArray("old contents"));
+            QVERIFY(!QFile::exists(path("ro")));
+        }
+        QCOMPARE(s.msgs.count(), 2);
+    }
+
+    // The toolkit's own save dialog completes a bare name itself, so that the name whose
+    // replacement it confirms is the completed one.
+    void saveDialogCompletesTheName()
+    {
+        QString suffix;
+        QTimer::singleShot(0, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) {
+                    suffix = d->defaultSuffix();
+                    d->selectFile(path("fresh"));
+                    static_cast<QDialog*>(d)->accept();
+                }
+        });
+        const QString name = MainWindowHooks::defaults().getSaveFileName(nullptr, "Сохранить раскладку", dir.path(),
+                                                                         "Button View Files (*.btv);;All Files (*)");
+        QCOMPARE(suffix, QString("btv"));
+        QCOMPARE(name, path("fresh.btv"));
+    }
+
+    // A failed save says why before it names the file, so that the narrow message window,
+    // which cuts what does not fit, shows the reason even for a long path.
+    void failedSaveShowsTheReason()
+    {
+        ScriptedMainWindow s;
+        const QString name = path(QString(60, 'd') + "/" + QString(60, 'n') + ".btv");
+        s.answer = name;
+        s.w.form()->SaveBtnMap->trigger();
+        const QString text = s.lastMessage().value(0);
+        QCOMPARE(s.lastMessage().value(1), QString("Ошибка!"));
+        QVERIFY2(text.startsWith("Ошибка записи (") && text.endsWith("): " + name), qPrintable(text));
+        QVERIFY(!text.startsWith("Ошибка записи ()"));
+        QLabel* label = s.w.messageWindow()->form()->label;
+        QVERIFY2(label->fontMetrics().horizontalAdvance(text.left(text.indexOf("): ") + 1)) <= label->width(),
+                 qPrintable(text));
     }
 };
 

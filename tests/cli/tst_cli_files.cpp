@@ -248,6 +248,17 @@ private slots:
         EXPECT_RUN(r, 1, "Файл только для чтения не может быть записан!");
         QCOMPARE(readAll(out), QByteArray("read only"));
     }
+
+    // A failed write names its reason, then the file, once.
+    void failedWriteNamesTheFileOnce()
+    {
+        const QString out = path("no-such-folder/out.kmp");
+        const Run r = cli({"convert", saveSample("w.btv", 13), out});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.startsWith("raskladka-cli: Ошибка записи (") && r.err.endsWith("): " + out + "\n"),
+                 qPrintable(r.err));
+        QCOMPARE(r.err.count(out), 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCliFiles)

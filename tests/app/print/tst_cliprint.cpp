@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 namespace {
 using Run = ProgramRun;
 
@@ -184,6 +186,22 @@ private slots:
         const Run r = runPrint({btv, "--sheet", "codes", "-o", "/nonexistent-directory/out.pdf"});
         QCOMPARE(r.status, 1);
         QVERIFY2(r.err.contains("/nonexistent-directory/out.pdf"), qPrintable(r.err));
+    }
+
+    // An older PDF is written as a layout file is: its other names see the new sheet.
+    void olderPdfKeepsItsLinksAndMode()
+    {
+        const QString out = path("linked.pdf");
+        const QString other = path("other-name.pdf");
+        QVERIFY(writeBytes(out, "older file"));
+        QVERIFY(QFile::setPermissions(out, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        QCOMPARE(::link(QFile::encodeName(out).constData(), QFile::encodeName(other).constData()), 0);
+        const Run r = runPrint({kmp, "--sheet", "codes", "-o", out});
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QVERIFY(readBytes(other).startsWith("%PDF"));
+        QCOMPARE(readBytes(other), readBytes(out));
+        const QFileDevice::Permissions userBits = QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+        QCOMPARE(QFile::permissions(out) & ~userBits, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
     }
 
     void usageErrors_data()
