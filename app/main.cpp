@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "startup.h"
 #include "uifonts.h"
 
 #include <QApplication>
@@ -6,7 +7,10 @@
 
 int main(int argc, char* argv[])
 {
+    if (printVersionIfAsked(argc, argv))
+        return 0;
     QApplication app(argc, argv);
+    installToolkitTranslation(app);
     installUiFontSubstitutes();
 
     QCommandLineParser options;

@@ -78,6 +78,10 @@ int main(int argc, char** argv)
         printUsage(out);
         return ExitOk;
     }
+    if (args.first() == "--version") {
+        out << "raskladka-cli " RASKLADKA_VERSION "\n";
+        return ExitOk;
+    }
     const QString name = args.takeFirst();
     for (const CliCommand* c : registry()) {
         if (name != QLatin1String(c->name))

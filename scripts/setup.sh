@@ -1,8 +1,11 @@
-# Shared by scripts/run and scripts/test: install what is missing, then configure and build.
+# Shared by scripts/run, scripts/test and scripts/package: install what is missing, then
+# configure and build. qt6-translations-l10n holds the toolkit's Russian texts; the last
+# line of packages makes and checks the Debian package.
 # Sourced, not run.
 
 RASKLADKA_PACKAGES="cmake make g++ qt6-base-dev qt6-serialport-dev libgl-dev fonts-liberation2 \
-libbenchmark-dev xvfb xauth xdotool clang poppler-utils"
+libbenchmark-dev xvfb xauth xdotool clang poppler-utils qt6-translations-l10n \
+dpkg-dev file lintian desktop-file-utils appstream shared-mime-info man-db bash-completion"
 
 raskladka_install_packages() {
   local missing=()

@@ -1,0 +1,18 @@
+#pragma once
+#include <QLibraryInfo>
+#include <QString>
+
+class QCoreApplication;
+
+// Answers `raskladka --version` on standard output before any window system is
+// needed; true when it did, and the program should then end.
+bool printVersionIfAsked(int argc, char** argv);
+
+// The program's interface is Russian whatever the locale, so the toolkit's own texts
+// (the file, colour and print dialogs, standard buttons) are loaded in Russian too.
+// Texts the program sets itself are not in the toolkit's catalogue and stay as they are.
+// Returns false, installing nothing, when the catalogue is not found in `dir`.
+// Call it before any window is made: a translator installed later makes button boxes
+// put the toolkit's texts back on their standard buttons, over the program's own ("ОК").
+bool installToolkitTranslation(QCoreApplication& app,
+                               const QString& dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath));

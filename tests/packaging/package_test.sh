@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Builds the Debian package from the existing build folder, checks its control data and
+# file list, unpacks it and runs the unpacked programs, and runs the validators on it.
+# usage: package_test.sh BUILD_DIR SOURCE_DIR VERSION
+set -u
+build=$1 src=$2 version=$3
+for tool in cpack dpkg-deb; do
+  if ! command -v $tool >/dev/null; then
+    echo "SKIP: $tool not installed, the Debian package is not built"; exit 77
+  fi
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+check() { local what=$1; shift; "$@" >"$work/out" 2>&1 || { fail "$what"; cat "$work/out"; }; }
+
+if ! cpack -G DEB -B "$work/cpack" --config "$build/CPackConfig.cmake" >"$work/cpack.log" 2>&1; then
+  cat "$work/cpack.log"; echo "FAIL: cpack"; exit 1
+fi
+deb=$work/cpack/raskladka_${version}_$(dpkg --print-architecture).deb
+[ -f "$deb" ] || { ls "$work/cpack"; echo "FAIL: no $(basename "$deb")"; exit 1; }
+
+# Control data: the libraries worked out from the binaries, plus what they cannot show.
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = raskladka ] || fail "Package is '$(field Package)'"
+[ "$(field Version)" = "$version" ] || fail "Version is '$(field Version)'"
+depends=$(field Depends)
+for dep in fonts-liberation2 qt6-translations-l10n libqt6widgets6 libqt6printsupport6 libqt6serialport6 libc6; do
+  [[ ", $depends," == *", $dep"[\ ,]* ]] || fail "Depends lacks $dep: $depends"
+done
+[ "$(field Description | wc -l)" -ge 5 ] || fail "no extended description"
+controls=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | sed 's|^\./||' | grep -v '^$' | sort | tr '\n' ' ')
+[ "$controls" = "control md5sums " ] || fail "control members: $controls (dpkg's triggers do the caches)"
+
+# Every file the package installs, and nothing else.
+expected="usr/bin/raskladka
+usr/bin/raskladka-cli
+usr/bin/raskladka-simkbd
+usr/share/applications/org.raskladka.Raskladka.desktop
+usr/share/bash-completion/completions/raskladka-cli
+usr/share/doc/raskladka/changelog.gz
+usr/share/doc/raskladka/copyright"
+for size in 16 22 24 32 48 64 128 256; do
+  expected+=$'\n'"usr/share/icons/hicolor/${size}x${size}/apps/raskladka.png"
+done
+expected+="
+usr/share/icons/hicolor/scalable/apps/raskladka.svg
+usr/share/man/man1/raskladka-cli.1.gz
+usr/share/man/man1/raskladka-simkbd.1.gz
+usr/share/man/man1/raskladka.1.gz
+usr/share/metainfo/org.raskladka.Raskladka.metainfo.xml
+usr/share/mime/packages/raskladka.xml"
+actual=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | sort)
+if [ "$actual" != "$(sort <<<"$expected")" ]; then
+  fail "file list"; diff <(sort <<<"$expected") <(echo "$actual")
+fi
+
+# The unpacked programs run on the system's libraries as they are.
+root=$work/root
+dpkg -x "$deb" "$root" || { echo "FAIL: dpkg -x"; exit 1; }
+export QT_QPA_PLATFORM=offscreen
+[ "$("$root/usr/bin/raskladka-cli" --version)" = "raskladka-cli $version" ] || fail "raskladka-cli --version"
+[ "$("$root/usr/bin/raskladka" --version)" = "raskladka $version" ] || fail "raskladka --version"
+info=$("$root/usr/bin/raskladka-cli" info "$src/fuzz/corpus/btv_sample.btv" 2>&1) || fail "info on a sample: $info"
+[[ $info == *"макет раскладки без ошибок"* ]] || fail "info says: $info"
+check "raskladka-simkbd --help" "$root/usr/bin/raskladka-simkbd" --help
+
+# The version is written in more places than the build knows of.
+zcat "$root/usr/share/doc/raskladka/changelog.gz" | head -1 | grep -q "^raskladka ($version) " ||
+  fail "changelog's latest entry is not $version"
+grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/org.raskladka.Raskladka.metainfo.xml" ||
+  fail "metainfo has no release $version"
+for page in "$root"/usr/share/man/man1/*.gz; do
+  zcat "$page" | grep -q "^\.TH .* \"raskladka $version\"" || fail "$(basename "$page") does not name version $version"
+done
+
+# What a desktop and Debian's archive checks say.
+check "desktop-file-validate" desktop-file-validate "$root/usr/share/applications/org.raskladka.Raskladka.desktop"
+check "appstreamcli validate" appstreamcli validate --no-net --strict \
+  "$root/usr/share/metainfo/org.raskladka.Raskladka.metainfo.xml"
+check "lintian" lintian --fail-on error "$deb"
+grep -E '^[EW]: ' "$work/out" && fail "lintian errors or warnings"
+
+if [ $failures -ne 0 ]; then echo "$failures failed"; exit 1; fi
+echo "package $(basename "$deb") checked"
