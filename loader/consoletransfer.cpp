@@ -154,17 +154,27 @@ bool runTransfer(TransferKind kind, uint8_t* image, const TransferOptions& optio
     }
 
     bool ok = false;
+    bool finished = false;
     QEventLoop loop;
     QObject::connect(&machine, &LoaderMachine::transferFinished, &loop, [&](bool result) {
         ok = result;
+        finished = true;
         loop.quit();
     });
     const int open = machine.state();
     machine.procevent(LoaderMachine::EvLoadButton);
     if (machine.state() == open)
         return false;
-    loop.exec();
+    // A refused write ends the transfer inside the button press already.
+    if (!finished)
+        loop.exec();
     view.endProgressLine();
+    // A refused write has a reason the system knows ("Input/output error" once unplugged).
+    if (!ok && machine.failure() == QString::fromUtf16(WriteFailedText)) {
+        const QString why = link->errorString();
+        if (!why.isEmpty())
+            err << port << ": " << why << "\n";
+    }
     err.flush();
     return ok;
 }

@@ -106,7 +106,8 @@ void LoaderMachine::openPort(State openState, bool resetOnFailure)
         closePort();
         if (resetOnFailure)
             resetControls();
-        m_view->appendLog(QStringLiteral("Ошибка открытия порта"));
+        m_failure = QStringLiteral("Ошибка открытия порта");
+        m_view->appendLog(m_failure);
         return;
     }
     m_view->appendLog(QStringLiteral("Порт открыт."));
@@ -138,10 +139,19 @@ void LoaderMachine::sendImage()
     m_view->setExitButtonEnabled(false);
     m_view->setPortButtonEnabled(false);
     m_view->setTransferButtonEnabled(false);
+    m_failure.clear();
 
+    const QString writeFailed = QString::fromUtf16(WriteFailedText);
     QString line;
     for (int i = 0; i < ImageSize; ++i) {
-        m_link->writeByte(m_image[i]);
+        if (!m_link->writeByte(m_image[i])) {
+            // The log shows what went out, the line begun included; the bar
+            // stays on the last byte written.
+            if (!line.isEmpty())
+                m_view->appendLog(line);
+            failUpload(writeFailed, QStringLiteral("ОШИБКА НЕТ ОТВЕТА"));
+            return;
+        }
         line += hexByte(m_image[i]);
         if ((i + 1) % BytesPerLogLine == 0) {
             m_view->appendLog(line);
@@ -153,15 +163,22 @@ void LoaderMachine::sendImage()
     m_view->appendLog(hexByte(m_image[ImageChecksumOffset]));
 
     // The answer wait is measured from the moment the keyboard has the whole
-    // image, not from when it was queued on the host.
-    m_link->drain();
+    // image, not from when it was queued on the host. Bytes that never leave
+    // the host are a failed write too.
+    if (!m_link->drain()) {
+        failUpload(writeFailed, QStringLiteral("ОШИБКА НЕТ ОТВЕТА"));
+        return;
+    }
     m_state = UploadAwaitAnswer;
     startWait(m_timings.answerMs);
 }
 
-void LoaderMachine::failUpload(const QString& logLine, const QString& buttonText)
+void LoaderMachine::failUpload(const QString& reason, const QString& buttonText, const QString& hint)
 {
-    m_view->appendLog(logLine);
+    m_failure = reason;
+    m_view->appendLog(reason);
+    if (!hint.isEmpty())
+        m_view->appendLog(hint);
     m_view->setTransferButtonText(buttonText);
     closePort();
     resetControls();
@@ -176,8 +193,8 @@ void LoaderMachine::examineUploadAnswer()
     if (m_link->bytesAvailable() >= AnswerSize)
         answer = m_link->readAll();
     if (answer.size() < AnswerSize) {
-        m_view->appendLog(QStringLiteral("Ответ не получен."));
-        failUpload(QStringLiteral("Повторите попытку."), QStringLiteral("ОШИБКА НЕТ ОТВЕТА"));
+        failUpload(QStringLiteral("Ответ не получен."), QStringLiteral("ОШИБКА НЕТ ОТВЕТА"),
+                   QStringLiteral("Повторите попытку."));
         return;
     }
     closePort();
@@ -201,11 +218,17 @@ void LoaderMachine::examineUploadAnswer()
 
 void LoaderMachine::requestImage()
 {
+    m_failure.clear();
     QByteArray request(2, '\0');
     request[0] = char(ReadCommand);
     request[1] = char(crc8(&ReadCommand, 1));
-    m_link->write(request);
-    m_link->drain();
+    if (!m_link->write(request) || !m_link->drain()) {
+        // No request reached the keyboard: nothing to wait for.
+        m_failure = QString::fromUtf16(WriteFailedText);
+        m_view->appendLog(m_failure);
+        endReadBack(false);
+        return;
+    }
     startWait(m_timings.readMs);
     m_state = ReadAwaitData;
     m_view->appendLog(QStringLiteral("Ожидание ответа."));
@@ -228,30 +251,34 @@ void LoaderMachine::examineReadAnswer()
     QByteArray data;
     if (m_link->bytesAvailable() >= ImageSize)
         data = m_link->readAll();
-    bool ok = false;
     if (data.size() < ImageSize) {
-        m_view->appendLog(QStringLiteral("Не удалось выгрузить раскладку."));
+        m_failure = QStringLiteral("Не удалось выгрузить раскладку.");
+        m_view->appendLog(m_failure);
         m_view->appendLog(QStringLiteral("Повторите попытку."));
-    } else {
-        m_view->appendLog(QStringLiteral("Данные приняты."));
-        // Bytes 0..879 are shown; the checksum byte and anything after the image are not.
-        logHexLines(data, ImageSlots * BytesPerLogLine);
-        const auto* received = reinterpret_cast<const uint8_t*>(data.constData());
-        if (!imageChecksumValid(received)) {
-            m_view->appendLog(QStringLiteral("Ошибка контрольной суммы."));
-            closePort();
-            resetControls();
-            m_state = ReadIdle;
-            emit transferFinished(false);
-            return;
-        }
-        m_view->appendLog(QStringLiteral("Контрольная сумма совпала."));
-        std::memset(m_image, 0, ImageSize);
-        std::memcpy(m_image, received, ImageSize);
-        m_view->appendLog(QStringLiteral("Раскладка получена."));
-        ok = true;
-        emit sendmsg(QStringLiteral("KEYMAPREADOK"));
+        endReadBack(false);
+        return;
     }
+    m_view->appendLog(QStringLiteral("Данные приняты."));
+    // Bytes 0..879 are shown; the checksum byte and anything after the image are not.
+    logHexLines(data, ImageSlots * BytesPerLogLine);
+    const auto* received = reinterpret_cast<const uint8_t*>(data.constData());
+    if (!imageChecksumValid(received)) {
+        m_failure = QStringLiteral("Ошибка контрольной суммы.");
+        m_view->appendLog(m_failure);
+        endReadBack(false);
+        return;
+    }
+    m_view->appendLog(QStringLiteral("Контрольная сумма совпала."));
+    std::memset(m_image, 0, ImageSize);
+    std::memcpy(m_image, received, ImageSize);
+    m_view->appendLog(QStringLiteral("Раскладка получена."));
+    emit sendmsg(QStringLiteral("KEYMAPREADOK"));
+    endReadBack(true);
+}
+
+// Every read-back ends here, the transfer button's text as it was (the mode's own).
+void LoaderMachine::endReadBack(bool ok)
+{
     closePort();
     resetControls();
     m_view->setTransferButtonText(QStringLiteral("ВЫГРУЗИТЬ РАСКЛАДКУ"));

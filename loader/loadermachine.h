@@ -7,6 +7,10 @@
 class ByteLink;
 class LoaderView;
 
+// Logged when the port refuses a write: the keyboard cannot have the image (or
+// the request), so the transfer ends at once instead of waiting for an answer.
+inline constexpr char16_t WriteFailedText[] = u"Ошибка записи в порт";
+
 // How long the protocol waits. The defaults are the keyboard's timing; only
 // tests and slow or fast hardware have reason to pass others.
 struct LoaderTimings {
@@ -57,6 +61,9 @@ public:
     const LoaderTimings& timings() const { return m_timings; }
     // Whether a wait is pending (its expiry will deliver EvTimeout).
     bool waiting() const { return m_wait.isActive(); }
+    // The log line that ended the last transfer in failure, in the loader's
+    // words ("Ответ не получен.", "Ошибка суммы", ...); empty after a success.
+    QString failure() const { return m_failure; }
 
     void procevent(int event);
 
@@ -77,9 +84,10 @@ private:
 
     void sendImage();
     void examineUploadAnswer();
-    void failUpload(const QString& logLine, const QString& buttonText);
+    void failUpload(const QString& reason, const QString& buttonText, const QString& hint = {});
     void requestImage();
     void examineReadAnswer();
+    void endReadBack(bool ok);
     void logHexLines(const QByteArray& bytes, int count);
 
     ByteLink* m_link;
@@ -87,6 +95,7 @@ private:
     LoaderTimings m_timings;
     uint8_t* m_image = nullptr;
     int m_state = UploadIdle;
+    QString m_failure;
     // One timer for every wait: starting a wait supersedes the one before, so
     // only the most recent wait can deliver EvTimeout. Owned by the machine, a
     // pending wait dies with it.

@@ -14,7 +14,9 @@
 //
 // It ends on SIGTERM, SIGINT or SIGHUP, when its parent dies, and when its
 // standard input is a pipe that reaches end of file, so a test that loses
-// track of it never leaves it behind.
+// track of it never leaves it behind. With --vanish-after it also ends on its
+// own a while after the host opened the port, the way an unplugged keyboard
+// goes: the terminal disappears and the host's next write fails.
 
 #include "keyimage.h"
 
@@ -29,6 +31,7 @@
 #include <map>
 #include <poll.h>
 #include <string>
+#include <sys/inotify.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -50,6 +53,8 @@ struct Options {
     ReadAnswer read = ReadAnswer::Good;
     int gapMs = 100;
     int delayMs = 0;
+    bool stall = false;      // take no byte from the host: its writes block
+    int vanishAfterMs = -1;  // go away this long after the host opened the port
 };
 
 const char* const Usage =
@@ -64,6 +69,9 @@ const char* const Usage =
     "                        extra (900 bytes)\n"
     "  --gap MS              quiet time that ends a read request (default 100)\n"
     "  --delay MS            time before each answer (default 0)\n"
+    "  --stall               take no byte: the line stays stopped, the host's writes block\n"
+    "  --vanish-after MS     MS after the host opened the port, close it and exit, as if\n"
+    "                        unplugged (the host's writes then fail)\n"
     "\n"
     "Try the editor with it:  RASKLADKA_EXTRA_PORTS=\"PATH=Magnetic Stripe Reader (simulated)\"\n";
 
@@ -117,6 +125,10 @@ bool parseOptions(int argc, char** argv, Options& o)
             std::fputs(Usage, stdout);
             std::exit(0);
         }
+        if (a == "--stall") {
+            o.stall = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             say("option %s needs a value", a.c_str());
             return false;
@@ -133,6 +145,8 @@ bool parseOptions(int argc, char** argv, Options& o)
         else if (a == "--gap" && parseInt(v, o.gapMs))
             continue;
         else if (a == "--delay" && parseInt(v, o.delayMs))
+            continue;
+        else if (a == "--vanish-after" && parseInt(v, o.vanishAfterMs))
             continue;
         else {
             say("bad option: %s %s", a.c_str(), v);
@@ -338,6 +352,22 @@ int main(int argc, char** argv)
         say("cannot open a pseudo-terminal: %s", std::strerror(errno));
         return 1;
     }
+    // A stopped line: the slave side held open with its output suspended, so
+    // the host's writes find no room. Opening the port does not restart it.
+    const int stalledSlave = opt.stall ? open(slavePath.c_str(), O_RDWR | O_NOCTTY) : -1;
+    if (opt.stall && (stalledSlave < 0 || tcflow(stalledSlave, TCOOFF) != 0)) {
+        say("cannot stop the line: %s", std::strerror(errno));
+        return 1;
+    }
+    // The host's open shows as an open of the terminal's device node.
+    const int opens = opt.vanishAfterMs >= 0 ? inotify_init1(IN_NONBLOCK | IN_CLOEXEC) : -1;
+    if (opt.vanishAfterMs >= 0 && (opens < 0 || inotify_add_watch(opens, slavePath.c_str(), IN_OPEN) < 0)) {
+        say("cannot watch %s: %s", slavePath.c_str(), std::strerror(errno));
+        return 1;
+    }
+    bool vanishing = false;
+    Clock::time_point vanishAt{};
+
     std::printf("%s\n", slavePath.c_str());
     std::fflush(stdout);
 
@@ -350,19 +380,27 @@ int main(int argc, char** argv)
     uint8_t buf[4096];
     while (!g_stop) {
         const Clock::time_point now = Clock::now();
+        if (vanishing && now >= vanishAt) {
+            say("unplugged");
+            break;
+        }
         kbd.idle(now);
         kbd.release(now, out);
 
         int timeoutMs = -1;
         Clock::time_point deadline;
-        if (kbd.nextDeadline(deadline)) {
+        const bool due = kbd.nextDeadline(deadline);
+        if (vanishing && (!due || vanishAt < deadline))
+            deadline = vanishAt;
+        if (due || vanishing) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
             timeoutMs = int(std::max<long long>(0, left + 1));
         }
-        pollfd fds[3] = {{master, short(POLLIN | (out.empty() ? 0 : POLLOUT)), 0},
+        pollfd fds[4] = {{master, short(POLLIN | (out.empty() ? 0 : POLLOUT)), 0},
                          {wake[0], POLLIN, 0},
-                         {watchStdin ? STDIN_FILENO : -1, POLLIN, 0}};
-        const int r = poll(fds, 3, timeoutMs);
+                         {watchStdin ? STDIN_FILENO : -1, POLLIN, 0},
+                         {opens, POLLIN, 0}};
+        const int r = poll(fds, 4, timeoutMs);
         if (r < 0) {
             if (errno == EINTR)
                 continue;
@@ -373,6 +411,13 @@ int main(int argc, char** argv)
             const ssize_t n = read(STDIN_FILENO, buf, sizeof buf);
             if (n <= 0)
                 break;  // the parent has gone or closed our input: stop
+        }
+        if (fds[3].revents & POLLIN) {
+            alignas(inotify_event) char events[4096];
+            if (read(opens, events, sizeof events) > 0 && !vanishing) {
+                vanishing = true;
+                vanishAt = Clock::now() + std::chrono::milliseconds(opt.vanishAfterMs);
+            }
         }
         if (fds[0].revents & POLLIN) {
             const ssize_t n = read(master, buf, sizeof buf);
@@ -391,5 +436,7 @@ int main(int argc, char** argv)
         }
     }
     close(master);
+    if (stalledSlave >= 0)
+        close(stalledSlave);
     return 0;
 }

@@ -26,6 +26,8 @@ public:
     int drainCalls = 0;
     int readAllCalls = 0;
     std::function<void()> onDrain;  // runs inside drain(): the "line" at work
+    int refuseFrom = -1;            // write calls from this one on fail, as on an unplugged port
+    bool drainResult = true;
 
     bool open(const QString& name) override
     {
@@ -39,13 +41,11 @@ public:
         ++closeCalls;
         opened = false;
     }
-    bool writeByte(uint8_t byte) override
-    {
-        writes << QByteArray(1, char(byte));
-        return opened;
-    }
+    bool writeByte(uint8_t byte) override { return write(QByteArray(1, char(byte))); }
     bool write(const QByteArray& bytes) override
     {
+        if (refuseFrom >= 0 && writes.size() >= refuseFrom)
+            return false;
         writes << bytes;
         return opened;
     }
@@ -54,7 +54,7 @@ public:
         ++drainCalls;
         if (onDrain)
             onDrain();
-        return true;
+        return drainResult;
     }
     qint64 bytesAvailable() override { return incoming.size(); }
     QByteArray readAll() override

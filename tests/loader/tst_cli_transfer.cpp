@@ -4,6 +4,7 @@
 #include "layoutsource.h"
 #include "tools/simkbdprocess.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -163,6 +164,25 @@ private slots:
         QVERIFY2(r.err.split('\n').contains(line), qPrintable(r.err));
         QVERIFY(!r.err.contains("Готово!"));
         QVERIFY(r.err.contains("раскладка не загружена"));
+    }
+
+    void unpluggedDuringTheUpload()
+    {
+        // The keyboard takes nothing, then goes away while the host is writing: the
+        // refused write is reported at once, not after an answer wait.
+        QTemporaryDir dir;
+        SimKeyboard sim;
+        QVERIFY2(sim.start(Fast + QStringList{"--stall", "--vanish-after", "200"}), qPrintable(sim.error()));
+        writeAll(dir.filePath("layout.kmp"), sampleKeymap());
+        QElapsedTimer t;
+        t.start();
+        const Result r = cli({"upload", dir.filePath("layout.kmp"), "--port", sim.path(), "--answer-wait", "30000"});
+        QCOMPARE(r.status, 1);
+        QVERIFY(t.elapsed() < 15000);
+        QCOMPARE(r.err.split('\n', Qt::SkipEmptyParts),
+                 (QStringList{"Порт открыт.", "Ошибка записи в порт", "Порт Закрыт.", sim.path() + ": Input/output error",
+                              "raskladka-cli: раскладка не загружена"}));
+        QVERIFY(!QFile::exists(sim.path()));
     }
 
     void invalidFilesAreNotSent_data()

@@ -211,6 +211,28 @@ private slots:
         QCOMPARE(c.port->text(), QStringLiteral("Открыть порт"));
     }
 
+    void refusedWriteThroughTheControls()
+    {
+        // Unplugged after the port opened: said at once, and the dialog is ready to retry.
+        FakeLink link;
+        link.refuseFrom = 100;
+        QByteArray image = sampleImage();
+        Dialog_COMport d(nullptr, twoKeyboards(), Short, &link);
+        d.setImage(reinterpret_cast<unsigned char*>(image.data()));
+        Controls c(&d);
+        QTest::mouseClick(c.port, Qt::LeftButton);
+        QTest::mouseClick(c.load, Qt::LeftButton);
+        QCOMPARE(c.load->text(), QStringLiteral("ОШИБКА НЕТ ОТВЕТА"));
+        QCOMPARE(c.bar->value(), 99);
+        QVERIFY(c.exit->isEnabled());
+        QVERIFY(c.port->isEnabled());
+        QVERIFY(!c.load->isEnabled());
+        QCOMPARE(c.port->text(), QStringLiteral("Открыть порт"));
+        QCOMPARE(c.logLines().mid(c.logLines().size() - 2),
+                 (QStringList{QString::fromUtf16(WriteFailedText), "Порт Закрыт."}));
+        QCOMPARE(d.state(), int(LoaderMachine::UploadIdle));
+    }
+
     void readBackThroughTheControls()
     {
         FakeLink link;

@@ -312,6 +312,96 @@ private slots:
         QTest::qWait(Short.rebootMs + 30);
         QCOMPARE(r.finished.count(), 1);
         QVERIFY(!r.view.s.log.contains("Готово!"));
+        const QString reason = buttonText == QStringLiteral("ОШИБКА НЕТ ОТВЕТА") ? tail.at(1) : tail.last();
+        QCOMPARE(r.machine.failure(), reason);
+    }
+
+    void refusedWrites_data()
+    {
+        QTest::addColumn<int>("refuseFrom");  // the first write call that fails
+        QTest::addColumn<bool>("drainFails");
+        QTest::newRow("the first byte") << 0 << false;
+        QTest::newRow("inside a line") << 5 << false;
+        QTest::newRow("at the start of a line") << 11 << false;
+        QTest::newRow("inside the last line") << 878 << false;
+        QTest::newRow("the checksum byte") << 880 << false;
+        QTest::newRow("every byte written, none left the host") << -1 << true;
+    }
+    void refusedWrites()
+    {
+        QFETCH(int, refuseFrom);
+        QFETCH(bool, drainFails);
+        Rig r(Short);
+        r.link.refuseFrom = refuseFrom;
+        r.link.drainResult = !drainFails;
+        r.reach(M::UploadPortOpen);
+        r.machine.procevent(M::EvLoadButton);
+        // Over at once: closed, controls reset, no answer wait.
+        QCOMPARE(r.finished.count(), 1);
+        QCOMPARE(r.finished.first().first().toBool(), false);
+        QCOMPARE(r.machine.state(), int(M::UploadIdle));
+        QVERIFY(!r.link.opened);
+        const int sent = drainFails ? ImageSize : refuseFrom;
+        QCOMPARE(r.link.written(), r.image.left(sent));
+        // The log shows every byte that went out, 11 a line, the line begun included.
+        QStringList log{"Порт открыт."};
+        log << hexLines(r.image, sent);
+        QString begun;
+        for (int i = sent - sent % 11; i < sent && !drainFails; ++i)
+            begun += QString::asprintf("%02X ", uint8_t(r.image[i]));
+        if (drainFails)
+            log << QString::asprintf("%02X ", r.crc());
+        else if (!begun.isEmpty())
+            log << begun;
+        log << QString::fromUtf16(WriteFailedText) << "Порт Закрыт.";
+        QCOMPARE(r.view.s.log, log);
+        QCOMPARE(r.view.s.progress, sent == 0 ? -1 : qMin(sent, ImageSize) - 1);
+        QCOMPARE(r.view.s.transferText, QStringLiteral("ОШИБКА НЕТ ОТВЕТА"));
+        QCOMPARE(r.view.s.portText, QStringLiteral("Открыть порт"));
+        QVERIFY(!r.view.s.transferEnabled);
+        QVERIFY(r.view.s.portEnabled);
+        QVERIFY(r.view.s.exitEnabled);
+        QCOMPARE(r.machine.failure(), QString::fromUtf16(WriteFailedText));
+        QTest::qWait(Short.answerMs + 30);
+        QCOMPARE(r.view.s.log, log);
+        QCOMPARE(r.finished.count(), 1);
+        // Ready for a new attempt on a port that takes the bytes again.
+        r.link.refuseFrom = -1;
+        r.link.drainResult = true;
+        r.link.writes.clear();
+        r.link.onDrain = [&] { r.link.incoming = goodAnswer(r.crc()); };
+        r.machine.procevent(M::EvPortButton);
+        r.machine.procevent(M::EvLoadButton);
+        QTRY_COMPARE(r.finished.count(), 2);
+        QVERIFY(r.finished.last().first().toBool());
+        QVERIFY(r.machine.failure().isEmpty());
+    }
+
+    void refusedReadRequest()
+    {
+        for (bool drainFails : {false, true}) {
+            Rig r(Short);
+            const QByteArray before = r.image;
+            r.link.refuseFrom = drainFails ? -1 : 0;
+            r.link.drainResult = !drainFails;
+            r.reach(M::ReadPortOpen);
+            r.machine.procevent(M::EvLoadButton);
+            QCOMPARE(r.finished.count(), 1);
+            QCOMPARE(r.finished.first().first().toBool(), false);
+            const QStringList log{"Порт открыт.", QString::fromUtf16(WriteFailedText), "Порт Закрыт."};
+            QCOMPARE(r.view.s.log, log);
+            QCOMPARE(r.machine.state(), int(M::ReadIdle));
+            QCOMPARE(r.view.s.transferText, QStringLiteral("ВЫГРУЗИТЬ РАСКЛАДКУ"));
+            QCOMPARE(r.view.s.portText, QStringLiteral("Открыть порт"));
+            QVERIFY(!r.view.s.transferEnabled);
+            QVERIFY(r.view.s.exitEnabled);
+            QCOMPARE(r.machine.failure(), QString::fromUtf16(WriteFailedText));
+            // No wait was started for an answer that cannot come.
+            QTest::qWait(Short.readMs + 30);
+            QCOMPARE(r.view.s.log, log);
+            QCOMPARE(r.image, before);
+            QCOMPARE(r.messages.count(), 0);
+        }
     }
 
     void answerWaitingBeforeUploadCounts()

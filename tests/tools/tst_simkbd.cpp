@@ -192,6 +192,7 @@ private slots:
                               {{"--upload-answer", "loud"}, 2},
                               {{"--gap"}, 2},
                               {{"--gap", "-5"}, 2},
+                              {{"--vanish-after", "soon"}, 2},
                               {{"--bogus", "1"}, 2}};
         for (const Case& c : cases) {
             QProcess p;
