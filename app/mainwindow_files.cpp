@@ -246,11 +246,8 @@ void MainWindow::openFile(const QString& path)
     }
     if (!maybeSaveChanges())
         return;
-    const qint64 limit = kind == LayoutKind::Keymap       ? KeymapFileSize
-                         : kind == LayoutKind::ButtonView ? ButtonViewFileSize
-                                                          : MaxJsonLayoutBytes + 1;
     QByteArray bytes;
-    if (!readFileHead(path, limit, bytes)) {
+    if (!readFileHead(path, layoutReadLimit(kind), bytes)) {
         emit showmsg(QStringLiteral("Не удалось открыть (%1): %2").arg(unreadableReason(path), path), TitleFileError);
         return;
     }

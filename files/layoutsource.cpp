@@ -86,25 +86,26 @@ LayoutKind layoutKindOf(const QString& path)
     return LayoutKind::Unknown;
 }
 
+qint64 layoutReadLimit(LayoutKind kind)
+{
+    switch (kind) {
+    case LayoutKind::Keymap: return KeymapFileSize;
+    case LayoutKind::ButtonView: return ButtonViewFileSize;
+    case LayoutKind::Json: return MaxJsonLayoutBytes + 1;
+    case LayoutKind::Unknown: break;
+    }
+    return 0;
+}
+
 LayoutFile loadLayoutFile(const QString& path)
 {
     LayoutFile file;
     file.kind = layoutKindOf(path);
-    qint64 limit = 0;
-    switch (file.kind) {
-    case LayoutKind::Unknown:
+    if (file.kind == LayoutKind::Unknown) {
         file.problems << QStringLiteral("тип файла не понятен по имени: ожидается .kmp, .btv или .json");
         return file;
-    case LayoutKind::Keymap:
-        limit = KeymapFileSize;
-        break;
-    case LayoutKind::ButtonView:
-        limit = ButtonViewFileSize;
-        break;
-    case LayoutKind::Json:
-        limit = MaxJsonLayoutBytes + 1;
-        break;
     }
+    const qint64 limit = layoutReadLimit(file.kind);
     QByteArray bytes;
     QString error;
     if (!readFileHead(path, limit, bytes, &error)) {

@@ -16,6 +16,10 @@ LayoutKind layoutKindOf(const QString& path);
 // JSON layouts larger than this are refused unread.
 constexpr qint64 MaxJsonLayoutBytes = 16 * 1024 * 1024;
 
+// How much of a file of `kind` is read: the fixed record, or one byte over the JSON limit
+// (so a larger file is seen as such); 0 for an unknown kind.
+qint64 layoutReadLimit(LayoutKind kind);
+
 struct LayoutFile {
     LayoutKind kind = LayoutKind::Unknown;
     // The layout as the editor would hold it after opening the file: null when the
