@@ -2,7 +2,9 @@
 #include "mainwindow.h"
 #include "mainwindowform.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QUndoStack>
 #include <benchmark/benchmark.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -48,6 +50,34 @@ void BM_refreshAllBtns_scanCodeView(benchmark::State& state)
         w.refreshAllBtns();
 }
 BENCHMARK(BM_refreshAllBtns_scanCodeView)->Unit(benchmark::kMillisecond);
+
+// Undo and redo of a step of one key (a cleared key), and of the whole layout (all 78
+// keys, as a read-back gives), in the layout view: each redraws the keys it changes.
+void undoRedo(benchmark::State& state, bool wholeLayout)
+{
+    MainWindow w;
+    fillLayout(*w.model());
+    w.form()->ShowBtnLabels->trigger();
+    if (wholeLayout) {
+        w.model()->makeImage();
+        QMetaObject::invokeMethod(&w, "rxmsg", Q_ARG(QString, "KEYMAPREADOK"));
+    } else {
+        w.keyButton(4, 2)->setFocus();
+        w.editAction(MainWindow::Clear)->trigger();
+    }
+    if (w.undoHistory()->count() != 1) {
+        state.SkipWithError("no step was recorded");
+        return;
+    }
+    for (auto _ : state) {
+        w.undoHistory()->undo();
+        w.undoHistory()->redo();
+    }
+}
+void BM_undoRedo_oneKey(benchmark::State& state) { undoRedo(state, false); }
+void BM_undoRedo_wholeLayout(benchmark::State& state) { undoRedo(state, true); }
+BENCHMARK(BM_undoRedo_oneKey)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_undoRedo_wholeLayout)->Unit(benchmark::kMillisecond);
 
 // Whole process: start, build and show the window, quit.
 void BM_startup_process(benchmark::State& state)
