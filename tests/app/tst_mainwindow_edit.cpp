@@ -355,6 +355,12 @@ private slots:
         QCOMPARE(d->findChild<QLabel*>("label_10")->text(), QString("3"));
         QCOMPARE(d->findChild<QLabel*>("label_13")->text(), QString("2"));
         d->reject();
+        QVERIFY(!w.keyButton(2, 1)->isChecked());
+        focusKey(w, {12, 5});
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QVERIFY(d->isVisible());
+        QCOMPARE(d->findChild<QLabel*>("label_10")->text(), QString("13"));
+        d->reject();
     }
 
     void keyMenuOffersTheEditing()
