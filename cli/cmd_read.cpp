@@ -3,19 +3,13 @@
 
 #include "consoletransfer.h"
 #include "fileio.h"
+#include "imagecheck.h"
 #include "filemessages.h"
 #include "keymapimgclass.h"
 #include "layoutsource.h"
 
 namespace {
 constexpr char Usage[] = "usage: raskladka-cli read [--port P] [--read-wait MS] [-v] OUT";
-
-QString slotText(int slot)
-{
-    const TKeySlot k = KeySlots[slot];
-    return k.isKey() ? QStringLiteral("слот %1 (клавиша (%2, %3))").arg(slot).arg(k.col).arg(k.row)
-                     : QStringLiteral("слот %1").arg(slot);
-}
 
 int run(CliContext& ctx)
 {

@@ -1,74 +1,93 @@
-// raskladka-cli upload FILE: sends a layout's keyboard image to the keyboard.
+// raskladka-cli upload FILE: sends a layout's keyboard image to one keyboard,
+// or to several at once.
 #include "clicommand.h"
 
 #include "consoletransfer.h"
-#include "fileio.h"
-#include "filemessages.h"
-#include "keymapfile.h"
-#include "layoutsource.h"
+#include "imagecheck.h"
+#include "keyimage.h"
+#include "uploadreport.h"
+
+#include <QEventLoop>
+
+#include <memory>
+#include <vector>
 
 namespace {
-constexpr char Usage[] = "usage: raskladka-cli upload FILE [--port P] [--answer-wait MS] [--reboot-wait MS] [-v]";
+constexpr char Usage[] =
+    "usage: raskladka-cli upload FILE [--port P]... [--all-ports] [--verify] [--answer-wait MS]\n"
+    "       [--reboot-wait MS] [--read-wait MS] [-v]";
 
-// The 881 bytes to send, or an empty array after saying why on `err`.
-QByteArray imageToSend(CliContext& ctx, const QString& path)
+// One keyboard, with the loader's whole log on standard error.
+int uploadOne(CliContext& ctx, QByteArray image, const TransferOptions& options, bool verify)
 {
-    LayoutFile file = loadLayoutFile(path);
-    if (file.kind == LayoutKind::Keymap && file.fileSize > KeymapFileSize)
-        file.problems << QStringLiteral("%1: в файле %2 байт, карта сканкодов занимает %3")
-                             .arg(MsgFormatError).arg(file.fileSize).arg(KeymapFileSize);
-    if (!file.valid()) {
-        for (const QString& p : file.problems)
-            ctx.err << "raskladka-cli: " << path << ": " << p << "\n";
-        return {};
+    if (resolveTransferPort(options).isEmpty())
+        return cliFail(ctx, ExitInvalid, QStringLiteral("Порт загрузки не обнаружен"));
+    const QByteArray sent = image;
+    if (!runTransfer(TransferKind::Upload, reinterpret_cast<uint8_t*>(image.data()), options, ctx.err)) {
+        ctx.err << QStringLiteral("raskladka-cli: раскладка не загружена\n");
+        return ExitInvalid;
     }
-    if (file.kind == LayoutKind::Keymap) {
-        // A keymap file is the image itself: it goes out byte for byte.
-        QByteArray bytes;
-        QString error;
-        if (!readFileHead(path, KeymapFileSize, bytes, &error) || bytes.size() != KeymapFileSize) {
-            ctx.err << "raskladka-cli: " << error << "\n";
-            return {};
-        }
-        return bytes;
+    if (!verify)
+        return ExitOk;
+    QByteArray readBack(ImageSize, '\0');
+    if (!runTransfer(TransferKind::ReadBack, reinterpret_cast<uint8_t*>(readBack.data()), options, ctx.err))
+        return cliFail(ctx, ExitInvalid, QStringLiteral("Сверка не удалась"));
+    ctx.err << verificationText(sent, readBack) << "\n";
+    return firstImageDifference(sent, readBack) < 0 ? ExitOk : ExitInvalid;
+}
+
+// Every port at the same time on the one event loop; a line each as it ends.
+int uploadMany(CliContext& ctx, const QByteArray& image, const QStringList& ports, const TransferOptions& options,
+               bool verify)
+{
+    QEventLoop loop;
+    std::vector<std::unique_ptr<UploadJob>> jobs;
+    QStringList failed;
+    int left = int(ports.size());
+    for (const QString& port : ports) {
+        jobs.push_back(std::make_unique<UploadJob>(port, image, options.timings, verify));
+        QObject::connect(jobs.back().get(), &UploadJob::finished, &loop, [&](const UploadResult& r) {
+            ctx.out << resultLine(r) << "\n";
+            ctx.out.flush();
+            if (!r.ok)
+                failed << r.port;
+            if (--left == 0)
+                loop.quit();
+        });
     }
-    // Any other layout: the image the editor builds from the key maps before an upload.
-    file.model->makeImage();
-    return QByteArray(reinterpret_cast<const char*>(file.model->image()), ImageSize);
+    for (const auto& job : jobs)
+        job->start();
+    loop.exec();
+    ctx.out << summaryLine(int(ports.size() - failed.size()), int(ports.size()), failed) << "\n";
+    return failed.isEmpty() ? ExitOk : ExitInvalid;
 }
 
 int run(CliContext& ctx)
 {
-    TransferOptions options;
+    QStringList ports;
+    bool allPorts = false;
     QString error;
-    if (!takeTransferOptions(ctx.args, options, &error))
+    TransferOptions options;
+    // --port may come several times, so it is taken before the options shared with read.
+    const bool verify = takeFlag(ctx.args, QStringLiteral("--verify"));
+    if (!takePorts(ctx.args, ports, allPorts, &error) || !takeTransferOptions(ctx.args, options, &error))
         return cliFail(ctx, ExitUsage, error + QStringLiteral("\n") + QLatin1String(Usage));
-    if (options.timings.readMs != LoaderTimings{}.readMs)
-        return cliFail(ctx, ExitUsage, QStringLiteral("--read-wait относится к read\n") + QLatin1String(Usage));
-    if (ctx.args.size() != 1)
-        return cliFail(ctx, ExitUsage, QLatin1String(Usage));
-    const QString path = ctx.args.first();
-    if (layoutKindOf(path) == LayoutKind::Unknown)
-        return cliFail(ctx, ExitUsage,
-                       path + QStringLiteral(": тип файла не понятен по имени: ожидается .kmp, .btv или .json"));
-
-    QByteArray image = imageToSend(ctx, path);
-    if (image.isEmpty()) {
-        ctx.err << QStringLiteral("raskladka-cli: раскладка не загружена\n");
-        return ExitInvalid;
+    QByteArray image;
+    if (const int status = takeImageArgument(ctx, Usage, verify, options.timings, image); status >= 0)
+        return status;
+    if (!allPorts && ports.size() <= 1) {
+        options.port = ports.value(0);
+        return uploadOne(ctx, image, options, verify);
     }
-    if (resolveTransferPort(options).isEmpty())
+    if (allPorts)
+        addPresentKeyboardPorts(ports);
+    if (ports.isEmpty())
         return cliFail(ctx, ExitInvalid, QStringLiteral("Порт загрузки не обнаружен"));
-    const bool ok = runTransfer(TransferKind::Upload, reinterpret_cast<uint8_t*>(image.data()), options, ctx.err);
-    if (!ok) {
-        ctx.err << QStringLiteral("raskladka-cli: раскладка не загружена\n");
-        return ExitInvalid;
-    }
-    return ExitOk;
+    return uploadMany(ctx, image, ports, options, verify);
 }
 }  // namespace
 
-static CliCommand reg{"upload", "upload FILE [--port P]",
+static CliCommand reg{"upload", "upload FILE [--port P]... [--all-ports] [--verify]",
                       "Sends FILE (.kmp as it is; .btv or .json as the image rebuilt from its key maps) to\n"
                       "    the keyboard on port P (default: the first keyboard port, see ports), with the\n"
                       "    loader's checks and log. Exit status 0 only once the keyboard confirmed the\n"

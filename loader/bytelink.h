@@ -3,6 +3,9 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
+
+class QObject;
 
 // The byte pipe the transfer protocol talks through. The real one is a serial
 // port; tests put a fake behind it. The protocol polls: it writes, waits, then
@@ -24,6 +27,14 @@ public:
     // Returns once everything written has left the host, or the link gave up.
     // The answer wait must not start while the image is still queued here.
     virtual bool drain() = 0;
+    // The same, told through `done` (true: drained). Here in place; a link
+    // that must not hold up the event loop calls back from it later, and not
+    // at all once `context` is gone.
+    virtual void drainThen(QObject* context, std::function<void(bool)> done)
+    {
+        (void)context;
+        done(drain());
+    }
 
     // Bytes received and not yet read, including any that were waiting before
     // the last write: the protocol never discards input.

@@ -163,14 +163,16 @@ void LoaderMachine::sendImage()
     m_view->appendLog(hexByte(m_image[ImageChecksumOffset]));
 
     // The answer wait is measured from the moment the keyboard has the whole
-    // image, not from when it was queued on the host. Bytes that never leave
-    // the host are a failed write too.
-    if (!m_link->drain()) {
-        failUpload(writeFailed, QStringLiteral("ОШИБКА НЕТ ОТВЕТА"));
-        return;
-    }
+    // image, not from when it was queued on the host; no earlier wait may end
+    // it meanwhile. Bytes that never leave the host are a failed write too.
     m_state = UploadAwaitAnswer;
-    startWait(m_timings.answerMs);
+    m_wait.stop();
+    m_link->drainThen(this, [this](bool drained) {
+        if (drained)
+            startWait(m_timings.answerMs);
+        else
+            failUpload(QString::fromUtf16(WriteFailedText), QStringLiteral("ОШИБКА НЕТ ОТВЕТА"));
+    });
 }
 
 void LoaderMachine::failUpload(const QString& reason, const QString& buttonText, const QString& hint)
@@ -222,16 +224,26 @@ void LoaderMachine::requestImage()
     QByteArray request(2, '\0');
     request[0] = char(ReadCommand);
     request[1] = char(crc8(&ReadCommand, 1));
-    if (!m_link->write(request) || !m_link->drain()) {
+    const auto refused = [this] {
         // No request reached the keyboard: nothing to wait for.
         m_failure = QString::fromUtf16(WriteFailedText);
         m_view->appendLog(m_failure);
         endReadBack(false);
+    };
+    if (!m_link->write(request)) {
+        refused();
         return;
     }
-    startWait(m_timings.readMs);
     m_state = ReadAwaitData;
-    m_view->appendLog(QStringLiteral("Ожидание ответа."));
+    m_wait.stop();
+    m_link->drainThen(this, [this, refused](bool drained) {
+        if (!drained) {
+            refused();
+            return;
+        }
+        startWait(m_timings.readMs);
+        m_view->appendLog(QStringLiteral("Ожидание ответа."));
+    });
 }
 
 void LoaderMachine::logHexLines(const QByteArray& bytes, int count)

@@ -1,5 +1,6 @@
 #include "portsource.h"
 
+#include <QFileInfo>
 #include <QSerialPortInfo>
 
 QList<PortInfo> keyboardPorts(const PortSource& source)
@@ -32,6 +33,8 @@ QList<PortInfo> SystemPortSource::ports() const
     QList<PortInfo> out;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
         out.append({info.portName(), info.description()});
-    out.append(parseExtraPorts(qEnvironmentVariable("RASKLADKA_EXTRA_PORTS")));
+    for (const PortInfo& p : parseExtraPorts(qEnvironmentVariable("RASKLADKA_EXTRA_PORTS")))
+        if (!m_presentOnly || QFileInfo::exists(p.portName))
+            out.append(p);
     return out;
 }

@@ -1,7 +1,9 @@
 #include "serialportlink.h"
 
-#include <QDeadlineTimer>
+#include <QSocketNotifier>
 #include <QThread>
+
+#include <utility>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -19,6 +21,19 @@ namespace {
 constexpr int DrainLimitMs = 3000;
 // A port whose driver takes no byte for this long is as good as unplugged.
 constexpr int WriteStallLimitMs = 3000;
+
+// Bytes the driver still holds for the wire; 0 where it cannot say.
+int driverQueue(int fd)
+{
+    int queued = 0;
+#ifdef Q_OS_LINUX
+    if (::ioctl(fd, TIOCOUTQ, &queued) != 0)
+        queued = 0;
+#else
+    Q_UNUSED(fd);
+#endif
+    return queued;
+}
 }  // namespace
 
 SerialPortLink::SerialPortLink()
@@ -28,6 +43,14 @@ SerialPortLink::SerialPortLink()
     m_port.setParity(QSerialPort::NoParity);
     m_port.setStopBits(QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
+    m_stall.setSingleShot(true);
+    m_stall.setInterval(WriteStallLimitMs);
+    QObject::connect(&m_stall, &QTimer::timeout, &m_stall, [this] {
+        failWrite(QStringLiteral("the port took no data for %1 ms").arg(WriteStallLimitMs));
+        abandonPending();
+    });
+    m_drainPoll.setSingleShot(true);
+    QObject::connect(&m_drainPoll, &QTimer::timeout, &m_drainPoll, [this] { checkDrained(); });
 }
 
 SerialPortLink::~SerialPortLink()
@@ -37,8 +60,7 @@ SerialPortLink::~SerialPortLink()
 
 bool SerialPortLink::open(const QString& name)
 {
-    if (m_port.isOpen())
-        m_port.close();
+    close();
     m_writeError.clear();
     m_port.setPortName(name);
     // The settings made in the constructor are applied by open().
@@ -52,6 +74,8 @@ bool SerialPortLink::isOpen() const
 
 void SerialPortLink::close()
 {
+    // The notifier stays (disabled): close() may be reached from its own signal.
+    abandonPending();
     if (m_port.isOpen())
         m_port.close();
 }
@@ -70,74 +94,181 @@ bool SerialPortLink::failWrite(const QString& why)
 bool SerialPortLink::writeByte(uint8_t byte)
 {
     const char c = char(byte);
-    return writeBlock(&c, 1);
+    const QByteArray one(&c, 1);
+    return write(one);
 }
 
 bool SerialPortLink::write(const QByteArray& bytes)
 {
-    return writeBlock(bytes.constData(), bytes.size());
-}
-
-bool SerialPortLink::writeBlock(const char* data, qint64 size)
-{
     if (!m_port.isOpen())
         return failWrite(QStringLiteral("the port is not open"));
+    if (!m_eventDriven)
+        return writeBlocking(bytes.constData(), bytes.size());
+    // A write that failed earlier in the background ends the transfer.
+    if (!m_writeError.isEmpty())
+        return false;
+    qint64 done = 0;
+    if (m_pending.isEmpty()) {
+        done = writeOnce(bytes.constData(), bytes.size());
+        if (done < 0)
+            return false;
+        if (done == bytes.size())
+            return true;
+    }
+    m_pending.append(bytes.mid(done));
+    if (!m_writable || m_writable->socket() != m_port.handle()) {
+        m_writable = std::make_unique<QSocketNotifier>(m_port.handle(), QSocketNotifier::Write);
+        QObject::connect(m_writable.get(), &QSocketNotifier::activated, m_writable.get(), [this] { sendPending(); });
+    }
+    m_writable->setEnabled(true);
+    if (!m_stall.isActive())
+        m_stall.start();
+    return true;
+}
+
+// One write call: the bytes it took, 0 when the driver's queue is full, -1 on failure.
+qint64 SerialPortLink::writeOnce(const char* data, qint64 size)
+{
 #ifdef Q_OS_UNIX
-    const int fd = int(m_port.handle());
+    for (;;) {
+        const ssize_t n = ::write(int(m_port.handle()), data, size_t(size));
+        if (n >= 0)
+            return n;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return 0;
+        if (errno != EINTR) {
+            failWrite(qt_error_string(errno));
+            return -1;
+        }
+    }
+#else
+    const qint64 n = m_port.write(data, size);
+    if (n < 0 || !m_port.waitForBytesWritten(WriteStallLimitMs)) {
+        failWrite(m_port.errorString());
+        return -1;
+    }
+    return n;
+#endif
+}
+
+bool SerialPortLink::writeBlocking(const char* data, qint64 size)
+{
     qint64 done = 0;
     QDeadlineTimer stalled(WriteStallLimitMs);
     while (done < size) {
-        const ssize_t n = ::write(fd, data + done, size_t(size - done));
+        const qint64 n = writeOnce(data + done, size - done);
+        if (n < 0)
+            return false;
         if (n > 0) {
             done += n;
             stalled.setRemainingTime(WriteStallLimitMs);
             continue;
         }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-            return failWrite(qt_error_string(errno));
+#ifdef Q_OS_UNIX
         // The driver's queue is full (the descriptor is non-blocking): wait for room.
-        pollfd p{fd, POLLOUT, 0};
+        pollfd p{int(m_port.handle()), POLLOUT, 0};
         const int r = ::poll(&p, 1, int(stalled.remainingTime()));
-        if (r == 0)
-            return failWrite(QStringLiteral("the port took no data for %1 ms").arg(WriteStallLimitMs));
         if (r < 0 && errno != EINTR)
             return failWrite(qt_error_string(errno));
+#endif
+        if (stalled.hasExpired())
+            return failWrite(QStringLiteral("the port took no data for %1 ms").arg(WriteStallLimitMs));
     }
     return true;
-#else
-    if (m_port.write(data, size) != size || !m_port.waitForBytesWritten(WriteStallLimitMs))
-        return failWrite(m_port.errorString());
-    return true;
-#endif
+}
+
+void SerialPortLink::sendPending()
+{
+    while (!m_pending.isEmpty()) {
+        QByteArray& next = m_pending.first();
+        const qint64 n = writeOnce(next.constData(), next.size());
+        if (n < 0) {
+            abandonPending();
+            return;
+        }
+        if (n == 0)
+            return;  // the notifier calls again once there is room
+        m_stall.start();
+        if (n == next.size())
+            m_pending.removeFirst();
+        else
+            next.remove(0, n);
+    }
+    m_stall.stop();
+    m_writable->setEnabled(false);
+    m_drainDeadline.setRemainingTime(DrainLimitMs);
+    checkDrained();
+}
+
+void SerialPortLink::abandonPending()
+{
+    m_pending.clear();
+    m_stall.stop();
+    if (m_writable)
+        m_writable->setEnabled(false);
+    if (m_drainDone)
+        finishDrain(false);
 }
 
 bool SerialPortLink::drain()
 {
     if (!m_port.isOpen())
         return failWrite(QStringLiteral("the port is not open"));
-    const QDeadlineTimer deadline(DrainLimitMs);
-    // Anything QSerialPort still holds goes to the driver first (nothing, where
-    // writes go to the descriptor directly).
-    while (m_port.bytesToWrite() > 0 && !deadline.hasExpired()) {
-        if (!m_port.waitForBytesWritten(int(qMax<qint64>(1, deadline.remainingTime()))))
-            break;
+    while (!m_pending.isEmpty()) {
+        if (!writeBlocking(m_pending.first().constData(), m_pending.first().size())) {
+            abandonPending();
+            return false;
+        }
+        m_pending.removeFirst();
     }
-    if (m_port.bytesToWrite() > 0)
-        return failWrite(m_port.errorString());
-#ifdef Q_OS_LINUX
+    m_stall.stop();
+    if (!m_writeError.isEmpty())
+        return false;
     // Then wait until the driver's own queue is on the wire. Polled rather than
     // tcdrain() so a stuck device cannot hang the caller.
-    const int fd = int(m_port.handle());
-    int queued = 0;
-    while (::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0) {
+    const QDeadlineTimer deadline(DrainLimitMs);
+    while (const int queued = driverQueue(int(m_port.handle()))) {
         if (deadline.hasExpired())
             return failWrite(QStringLiteral("%1 bytes still queued after %2 ms").arg(queued).arg(DrainLimitMs));
         QThread::usleep(500);
     }
-#endif
     return true;
+}
+
+void SerialPortLink::drainThen(QObject* context, std::function<void(bool)> done)
+{
+    if (!m_eventDriven || !m_port.isOpen() || !m_writeError.isEmpty()) {
+        done(drain());
+        return;
+    }
+    m_drainContext = context;
+    m_drainDone = std::move(done);
+    m_drainDeadline.setRemainingTime(DrainLimitMs);
+    checkDrained();
+}
+
+void SerialPortLink::checkDrained()
+{
+    if (!m_drainDone || !m_pending.isEmpty())
+        return;  // sendPending() looks again once the last byte went out
+    const int queued = driverQueue(int(m_port.handle()));
+    if (queued == 0) {
+        finishDrain(true);
+    } else if (m_drainDeadline.hasExpired()) {
+        failWrite(QStringLiteral("%1 bytes still queued after %2 ms").arg(queued).arg(DrainLimitMs));
+        finishDrain(false);
+    } else {
+        m_drainPoll.start(1);
+    }
+}
+
+void SerialPortLink::finishDrain(bool ok)
+{
+    m_drainPoll.stop();
+    const std::function<void(bool)> done = std::exchange(m_drainDone, nullptr);
+    const QPointer<QObject> context = std::exchange(m_drainContext, nullptr);
+    if (done && context)
+        done(ok);
 }
 
 void SerialPortLink::pullPending()

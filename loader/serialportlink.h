@@ -1,7 +1,15 @@
 #pragma once
 #include "bytelink.h"
 
+#include <QDeadlineTimer>
+#include <QList>
+#include <QPointer>
 #include <QSerialPort>
+#include <QTimer>
+
+#include <memory>
+
+class QSocketNotifier;
 
 // The keyboard's serial line: 115200 baud, 8 data bits, no parity, 1 stop bit,
 // no flow control, opened for reading and writing.
@@ -16,12 +24,20 @@ public:
     SerialPortLink();
     ~SerialPortLink() override;
 
+    // Off by default, as the loader dialog wants it: a write returns once the
+    // driver has the bytes. On, nothing here holds up the event loop: bytes
+    // the driver cannot take yet wait in this link and go out as it makes
+    // room, still one write call each, and drainThen() answers from the event
+    // loop. For many ports served by one event loop.
+    void setEventDriven(bool on) { m_eventDriven = on; }
+
     bool open(const QString& name) override;
     bool isOpen() const override;
     void close() override;
     bool writeByte(uint8_t byte) override;
     bool write(const QByteArray& bytes) override;
     bool drain() override;
+    void drainThen(QObject* context, std::function<void(bool)> done) override;
     qint64 bytesAvailable() override;
     QByteArray readAll() override;
 
@@ -29,10 +45,25 @@ public:
     QString errorString() const override;
 
 private:
-    bool writeBlock(const char* data, qint64 size);
+    qint64 writeOnce(const char* data, qint64 size);
+    bool writeBlocking(const char* data, qint64 size);
     bool failWrite(const QString& why);
+    void sendPending();
+    void abandonPending();
+    void checkDrained();
+    void finishDrain(bool ok);
     void pullPending();
 
     QSerialPort m_port;
     QString m_writeError;  // cleared by open()
+    bool m_eventDriven = false;
+
+    // Event-driven mode: each entry is one write call still to make.
+    QList<QByteArray> m_pending;
+    std::unique_ptr<QSocketNotifier> m_writable;
+    QTimer m_stall;        // no byte taken for this long: the port is dead
+    QTimer m_drainPoll;    // looks again at the driver's queue
+    QDeadlineTimer m_drainDeadline;
+    QPointer<QObject> m_drainContext;
+    std::function<void(bool)> m_drainDone;
 };

@@ -7,7 +7,8 @@
 //     over bytes 0..879 (the echo the host compares with byte 880), then the
 //     layout address 00 68 00 00. A valid image is kept for later reads.
 //   - The two bytes 42 C9, followed by a quiet gap (--gap, 100 ms by default),
-//     form a read request; the answer is the 881-byte image held.
+//     form a read request; the answer is the 881-byte image held (the last
+//     one stored).
 // The host writes an upload as one burst, so an upload whose first two bytes
 // happen to be 42 C9 goes on within microseconds and never leaves that gap.
 // Other bytes that stop short of 881 for the gap are dropped as noise.
@@ -55,6 +56,8 @@ struct Options {
     int delayMs = 0;
     bool stall = false;      // take no byte from the host: its writes block
     int vanishAfterMs = -1;  // go away this long after the host opened the port
+    int keepWrongSlot = -1;  // acknowledge an upload, but store this slot changed
+    std::string link;        // a symbolic link to the terminal while it exists
 };
 
 const char* const Usage =
@@ -63,6 +66,11 @@ const char* const Usage =
     "\n"
     "  --image FILE          image to hold at start (an 881-byte .kmp); default all zero\n"
     "  --save FILE           write every received upload (881 bytes) to FILE\n"
+    "  --keep-wrong SLOT     answer uploads correctly, but store them with the first code\n"
+    "                        of SLOT (0..79) changed (and a checksum that fits): what a\n"
+    "                        read request then returns differs from what was sent\n"
+    "  --link PATH           make PATH a symbolic link to the terminal, removed on exit,\n"
+    "                        so the port can be named before it exists\n"
     "  --upload-answer MODE  good, none, short (4 bytes), bad-echo, bad-address,\n"
     "                        extra (trailing bytes after the 5)\n"
     "  --read-answer MODE    good, none, short (880 bytes), corrupt (bad checksum),\n"
@@ -148,6 +156,10 @@ bool parseOptions(int argc, char** argv, Options& o)
             continue;
         else if (a == "--vanish-after" && parseInt(v, o.vanishAfterMs))
             continue;
+        else if (a == "--keep-wrong" && parseInt(v, o.keepWrongSlot) && o.keepWrongSlot < ImageSlots)
+            continue;
+        else if (a == "--link" && *v)
+            o.link = v;
         else {
             say("bad option: %s %s", a.c_str(), v);
             return false;
@@ -251,7 +263,7 @@ private:
         const bool valid = crc == upload[ImageChecksumOffset];
         say("upload of %d bytes, checksum %02X %s", ImageSize, crc, valid ? "valid" : "INVALID");
         if (valid)
-            m_image = upload;
+            m_image = stored(upload);
         if (!m_opt.saveFile.empty() && !writeFileAtomically(m_opt.saveFile, upload))
             say("cannot write %s: %s", m_opt.saveFile.c_str(), std::strerror(errno));
 
@@ -265,6 +277,18 @@ private:
         case UploadAnswer::Extra: a.insert(a.end(), {0xAA, 0x55, 0x01}); break;
         }
         answer(a, now);
+    }
+
+    // What a valid upload leaves in the keyboard: the image itself, unless it
+    // is to keep something else.
+    Bytes stored(Bytes image) const
+    {
+        if (m_opt.keepWrongSlot < 0)
+            return image;
+        uint8_t& code = image[size_t(m_opt.keepWrongSlot) * 11 + 2];
+        code = uint8_t(code ^ 0x01);
+        image[ImageChecksumOffset] = imageChecksum(image.data());
+        return image;
     }
 
     void onReadRequest(Clock::time_point now)
@@ -368,6 +392,16 @@ int main(int argc, char** argv)
     bool vanishing = false;
     Clock::time_point vanishAt{};
 
+    // The link appears once the terminal is ready, before its path is told:
+    // whoever watches for it sees a keyboard being plugged in. A link left
+    // behind by a killed run is replaced.
+    struct stat old{};
+    if (!opt.link.empty() && lstat(opt.link.c_str(), &old) == 0 && S_ISLNK(old.st_mode))
+        unlink(opt.link.c_str());
+    if (!opt.link.empty() && symlink(slavePath.c_str(), opt.link.c_str()) != 0) {
+        say("cannot link %s: %s", opt.link.c_str(), std::strerror(errno));
+        return 1;
+    }
     std::printf("%s\n", slavePath.c_str());
     std::fflush(stdout);
 
@@ -435,6 +469,11 @@ int main(int argc, char** argv)
                 out.erase(out.begin(), out.begin() + n);
         }
     }
+    // Unplugged: the link goes first (unless another run has taken it), then the terminal.
+    char target[4096];
+    const ssize_t n = opt.link.empty() ? -1 : readlink(opt.link.c_str(), target, sizeof target - 1);
+    if (n > 0 && slavePath == std::string(target, size_t(n)))
+        unlink(opt.link.c_str());
     close(master);
     if (stalledSlave >= 0)
         close(stalledSlave);

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <atomic>
 #include <fcntl.h>
@@ -131,8 +132,9 @@ struct Rig {
     QSignalSpy finished{&machine, &M::transferFinished};
     QSignalSpy messages{&machine, &M::sendmsg};
 
-    explicit Rig(bool readBack = false)
+    explicit Rig(bool readBack = false, bool eventDriven = false)
     {
+        link.setEventDriven(eventDriven);
         view.port = pty.path;
         machine.setImage(reinterpret_cast<uint8_t*>(image.data()));
         if (readBack)
@@ -289,6 +291,66 @@ private slots:
         QCOMPARE(r.view.s.log, (QStringList{"Порт открыт.", QString::fromUtf16(WriteFailedText), "Порт Закрыт."}));
         QCOMPARE(r.view.s.progress, -1);
         QCOMPARE(r.finished.count(), 1);
+    }
+
+    void eventDrivenUploadWaitsForAStalledLine()
+    {
+        // Many ports share one event loop: a line that takes nothing must not
+        // hold it up, and the bytes still go out one write call each.
+        Rig r(false, true);
+        const int held = ::open(qPrintable(r.pty.path), O_RDWR | O_NOCTTY);
+        QVERIFY(held >= 0);
+        QCOMPARE(tcflow(held, TCOOFF), 0);
+        WriteRecorder rec(r.portFd(held));
+        QElapsedTimer t;
+        t.start();
+        r.machine.procevent(M::EvLoadButton);
+        QVERIFY(t.elapsed() < 100);
+        QCOMPARE(r.machine.state(), int(M::UploadAwaitAnswer));
+        QVERIFY(!r.machine.waiting());  // the answer wait starts once the image has left
+        QTest::qWait(300);
+        QVERIFY(r.pty.received().isEmpty());
+        QCOMPARE(tcflow(held, TCOON), 0);
+        QElapsedTimer resumed;
+        resumed.start();
+        QTRY_VERIFY(r.machine.waiting());
+        QByteArray got = r.pty.received();
+        QTRY_VERIFY((got += r.pty.received()).size() == ImageSize);
+        QCOMPARE(got, r.image);
+        r.pty.send(goodAnswer(uint8_t(r.image[ImageChecksumOffset])));
+        QTRY_VERIFY(r.view.s.log.contains("Таймаут истек."));
+        QVERIFY(resumed.elapsed() >= Quick.answerMs - 1);
+        QTRY_COMPARE(r.finished.count(), 1);
+        QVERIFY(r.finished.first().first().toBool());
+        ::close(held);
+        int written = 0;
+        for (const WriteCall& c : rec.calls()) {
+            QCOMPARE(c.size, size_t(1));
+            written += c.result == 1;
+        }
+        QCOMPARE(written, ImageSize);
+    }
+
+    void eventDrivenStalledLineThatVanishes()
+    {
+        Rig r(false, true);
+        const int held = ::open(qPrintable(r.pty.path), O_RDWR | O_NOCTTY);
+        QVERIFY(held >= 0);
+        QCOMPARE(tcflow(held, TCOOFF), 0);
+        r.machine.procevent(M::EvLoadButton);
+        QCOMPARE(r.finished.count(), 0);
+        QElapsedTimer t;
+        t.start();
+        QTimer::singleShot(100, [&] { r.pty.hangUp(); });
+        QTRY_COMPARE(r.finished.count(), 1);
+        QVERIFY2(t.elapsed() < 1500, qPrintable(QString::number(t.elapsed())));
+        ::close(held);
+        QVERIFY(!r.finished.first().first().toBool());
+        // Queued bytes are shown as they were handed over; the failure follows them.
+        QCOMPARE(r.view.s.log, uploadLog(r.image, {QString::fromUtf16(WriteFailedText), "Порт Закрыт."}));
+        QCOMPARE(r.view.s.transferText, QStringLiteral("ОШИБКА НЕТ ОТВЕТА"));
+        QCOMPARE(r.machine.state(), int(M::UploadIdle));
+        QCOMPARE(r.link.errorString(), qt_error_string(EIO));
     }
 };
 

@@ -3,6 +3,7 @@
 #include "tools/simkbdprocess.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -94,6 +95,45 @@ private slots:
         QCOMPARE(uint8_t(answer[0]), imageChecksum(reinterpret_cast<const uint8_t*>(img.constData())));
         QVERIFY(answer[0] != img[ImageChecksumOffset]);
         QCOMPARE(exchange(link, ReadRequest), QByteArray(ImageSize, '\0'));
+    }
+
+    void keepsSomethingElseThanItAcknowledges()
+    {
+        SimKeyboard sim;
+        QVERIFY2(sim.start(Fast + QStringList{"--keep-wrong", "12"}), qPrintable(sim.error()));
+        SerialPortLink link;
+        QVERIFY(link.open(sim.path()));
+        const QByteArray img = validImage(6);
+        QCOMPARE(exchange(link, img).toHex(), (img.right(1) + QByteArray::fromHex("00680000")).toHex());
+        const QByteArray kept = exchange(link, ReadRequest);
+        QVERIFY(imageChecksumValid(reinterpret_cast<const uint8_t*>(kept.constData())));
+        QCOMPARE(kept.size(), ImageSize);
+        // The first code of slot 12 and the checksum differ, nothing else.
+        QList<int> differing;
+        for (int i = 0; i < ImageSize; ++i)
+            if (kept[i] != img[i])
+                differing << i;
+        QCOMPARE(differing, (QList<int>{12 * 11 + 2, ImageChecksumOffset}));
+    }
+
+    void linkComesAndGoesWithTheKeyboard()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath("kbd");
+        {
+            SimKeyboard sim;
+            QVERIFY2(sim.start(Fast + QStringList{"--link", link}), qPrintable(sim.error()));
+            QCOMPARE(QFileInfo(link).symLinkTarget(), sim.path());
+            SerialPortLink port;
+            QVERIFY(port.open(link));
+            QCOMPARE(exchange(port, ReadRequest).size(), ImageSize);
+        }
+        QVERIFY(!QFileInfo(link).isSymLink());
+        // A link a killed keyboard left behind is taken over.
+        QVERIFY(QFile::link(dir.filePath("gone"), link));
+        SimKeyboard again;
+        QVERIFY2(again.start(Fast + QStringList{"--link", link}), qPrintable(again.error()));
+        QCOMPARE(QFileInfo(link).symLinkTarget(), again.path());
     }
 
     void noiseIsDroppedAfterTheGap()
@@ -193,6 +233,8 @@ private slots:
                               {{"--gap"}, 2},
                               {{"--gap", "-5"}, 2},
                               {{"--vanish-after", "soon"}, 2},
+                              {{"--keep-wrong", "80"}, 2},
+                              {{"--link", ""}, 2},
                               {{"--bogus", "1"}, 2}};
         for (const Case& c : cases) {
             QProcess p;

@@ -1,0 +1,96 @@
+#include "uploadreport.h"
+
+#include "fileio.h"
+#include "filemessages.h"
+#include "keymapfile.h"
+#include "layoutsource.h"
+#include "portsource.h"
+
+QByteArray imageToSend(CliContext& ctx, const QString& path)
+{
+    LayoutFile file = loadLayoutFile(path);
+    if (file.kind == LayoutKind::Keymap && file.fileSize > KeymapFileSize)
+        file.problems << QStringLiteral("%1: в файле %2 байт, карта сканкодов занимает %3")
+                             .arg(MsgFormatError).arg(file.fileSize).arg(KeymapFileSize);
+    if (!file.valid()) {
+        for (const QString& p : file.problems)
+            ctx.err << "raskladka-cli: " << path << ": " << p << "\n";
+        return {};
+    }
+    if (file.kind == LayoutKind::Keymap) {
+        // A keymap file is the image itself: it goes out byte for byte.
+        QByteArray bytes;
+        QString error;
+        if (!readFileHead(path, KeymapFileSize, bytes, &error) || bytes.size() != KeymapFileSize) {
+            ctx.err << "raskladka-cli: " << error << "\n";
+            return {};
+        }
+        return bytes;
+    }
+    // Any other layout: the image the editor builds from the key maps before an upload.
+    file.model->makeImage();
+    return QByteArray(reinterpret_cast<const char*>(file.model->image()), ImageSize);
+}
+
+int takeImageArgument(CliContext& ctx, const char* usage, bool verify, const LoaderTimings& timings, QByteArray& image)
+{
+    if (!verify && timings.readMs != LoaderTimings{}.readMs)
+        return cliFail(ctx, ExitUsage, QStringLiteral("--read-wait относится к --verify\n") + QLatin1String(usage));
+    if (ctx.args.size() != 1 || ctx.args.first().startsWith(QLatin1Char('-')))
+        return cliFail(ctx, ExitUsage, QLatin1String(usage));
+    const QString path = ctx.args.first();
+    if (layoutKindOf(path) == LayoutKind::Unknown)
+        return cliFail(ctx, ExitUsage,
+                       path + QStringLiteral(": тип файла не понятен по имени: ожидается .kmp, .btv или .json"));
+    image = imageToSend(ctx, path);
+    if (image.isEmpty()) {
+        ctx.err << QStringLiteral("raskladka-cli: раскладка не загружена\n");
+        return ExitInvalid;
+    }
+    return -1;
+}
+
+bool takePorts(QStringList& args, QStringList& ports, bool& allPorts, QString* error)
+{
+    allPorts = takeFlag(args, QStringLiteral("--all-ports"));
+    for (int i = args.indexOf(QLatin1String("--port")); i >= 0; i = args.indexOf(QLatin1String("--port"), i)) {
+        if (i + 1 >= args.size() || args.at(i + 1).isEmpty()) {
+            *error = QStringLiteral("--port ожидает имя порта");
+            return false;
+        }
+        if (!ports.contains(args.at(i + 1)))
+            ports << args.at(i + 1);
+        args.remove(i, 2);
+    }
+    return true;
+}
+
+void addPresentKeyboardPorts(QStringList& ports)
+{
+    for (const PortInfo& p : keyboardPorts(SystemPortSource(true)))
+        if (!ports.contains(p.portName))
+            ports << p.portName;
+}
+
+bool takeFlag(QStringList& args, const QString& flag)
+{
+    return args.removeAll(flag) > 0;
+}
+
+QString resultLine(const UploadResult& r)
+{
+    const QString reason = r.reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(r.reason);
+    return QStringLiteral("%1: %2%3, %4 с, контрольная сумма %5")
+        .arg(r.port, r.outcome, reason, QString::number(r.seconds, 'f', 1), QString::asprintf("0x%02X", r.checksum));
+}
+
+QString summaryLine(int programmed, int total, const QStringList& failed)
+{
+    // Agrees with the number: "1 из 3 запрограммирована", "21 из 30 запрограммирована".
+    const bool one = programmed % 10 == 1 && programmed % 100 != 11;
+    QString line = QStringLiteral("%1 из %2 %3").arg(programmed).arg(total).arg(
+        one ? QStringLiteral("запрограммирована") : QStringLiteral("запрограммированы"));
+    if (!failed.isEmpty())
+        line += QStringLiteral("; не удалось: ") + failed.join(QStringLiteral(", "));
+    return line;
+}

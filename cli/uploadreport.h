@@ -1,0 +1,31 @@
+#pragma once
+// What upload and station share: the image to send, which ports, and how each
+// keyboard fared, in one line a keyboard.
+#include "clicommand.h"
+#include "uploadjob.h"
+
+#include <QByteArray>
+#include <QStringList>
+
+// The 881 bytes FILE stands for: a .kmp as it is, a .btv or .json as the image
+// the editor builds from its key maps. Empty after saying why on standard error.
+QByteArray imageToSend(CliContext& ctx, const QString& path);
+
+// What is left in ctx.args once a command took its options: --read-wait only
+// with --verify, then exactly one FILE of a known kind, whose image it reads.
+// The exit status to end with, or -1 with `image` filled.
+int takeImageArgument(CliContext& ctx, const char* usage, bool verify, const LoaderTimings& timings, QByteArray& image);
+
+// Takes every "--port P" and "--all-ports" out of `args`: the ports named, then
+// (with --all-ports) every keyboard port present, each once. False with
+// `error` for a --port without a name.
+bool takePorts(QStringList& args, QStringList& ports, bool& allPorts, QString* error);
+void addPresentKeyboardPorts(QStringList& ports);
+
+// Takes a flag such as "--verify" out of `args`; true when it was there.
+bool takeFlag(QStringList& args, const QString& flag);
+
+// "PORT: OUTCOME (REASON), 13.6 с, контрольная сумма 0x5A"
+QString resultLine(const UploadResult& r);
+// "12 из 12 запрограммированы", with the ports that failed after it.
+QString summaryLine(int programmed, int total, const QStringList& failed);

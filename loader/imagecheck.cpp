@@ -1,0 +1,27 @@
+#include "imagecheck.h"
+
+#include "keyimage.h"
+
+int firstImageDifference(const QByteArray& a, const QByteArray& b)
+{
+    for (int i = 0; i < ImageSize; ++i)
+        if (i >= a.size() || i >= b.size() || a[i] != b[i])
+            return i;
+    return -1;
+}
+
+QString slotText(int slot)
+{
+    const TKeySlot k = KeySlots[slot];
+    return k.isKey() ? QStringLiteral("слот %1 (клавиша (%2, %3))").arg(slot).arg(k.col).arg(k.row)
+                     : QStringLiteral("слот %1").arg(slot);
+}
+
+QString verificationText(const QByteArray& sent, const QByteArray& readBack)
+{
+    const int at = firstImageDifference(sent, readBack);
+    if (at < 0)
+        return QStringLiteral("Сверка совпала.");
+    const QString where = at < ImageChecksumOffset ? slotText(at / 11) : QStringLiteral("контрольная сумма");
+    return QStringLiteral("Сверка не совпала: ") + where;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// Comparing what was sent to a keyboard with what it sends back.
+#include <QByteArray>
+#include <QString>
+
+// The first byte at which two 881-byte images differ, or -1 when they are equal.
+int firstImageDifference(const QByteArray& a, const QByteArray& b);
+
+// "слот 67 (клавиша (3, 1))" with the key as the editor addresses it, column
+// and row from 0; "слот 9" for a slot no key uses.
+QString slotText(int slot);
+
+// The verdict on a read-back: "Сверка совпала." or "Сверка не совпала: " and
+// where (the first differing slot, or the checksum byte).
+QString verificationText(const QByteArray& sent, const QByteArray& readBack);

@@ -1,0 +1,349 @@
+// raskladka-cli programming many keyboards: upload to several ports at once and
+// the station mode, against several simulated keyboards.
+#include "keyimage.h"
+#include "tools/simkbdprocess.h"
+
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <memory>
+#include <vector>
+
+#include "programrun.h"
+
+namespace {
+const QStringList Fast{"--gap", "30"};
+constexpr int AnswerMs = 300;
+constexpr int RebootMs = 200;
+constexpr int ReadMs = 300;
+const QStringList UploadWaits{"--answer-wait", QString::number(AnswerMs), "--reboot-wait", QString::number(RebootMs)};
+const QStringList Waits = UploadWaits + QStringList{"--read-wait", QString::number(ReadMs)};
+const QString Mark = QStringLiteral("=Magnetic Stripe Reader (simulated)");
+
+QProcessEnvironment withPorts(const QString& extraPorts)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("RASKLADKA_EXTRA_PORTS", extraPorts);
+    return env;
+}
+
+ProgramRun cli(const QStringList& args, const QString& extraPorts = QString())
+{
+    return runProgram(QStringLiteral(RASKLADKA_CLI), args, 60000, withPorts(extraPorts));
+}
+
+// A keymap whose key (3, 1), in slot 67, sends "C".
+QByteArray sampleKeymap()
+{
+    QByteArray img(ImageSize, '\0');
+    img[67 * 11] = 1;
+    img[67 * 11 + 2] = 0x06;
+    img[ImageChecksumOffset] = char(imageChecksum(reinterpret_cast<const uint8_t*>(img.constData())));
+    return img;
+}
+
+QString writeKeymap(const QTemporaryDir& dir)
+{
+    const QString path = dir.filePath("layout.kmp");
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(sampleKeymap()) != ImageSize)
+        return {};
+    return path;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The result line printed for `port`, or an empty string.
+QString lineFor(const QString& out, const QString& port)
+{
+    for (const QString& line : out.split('\n'))
+        if (line.startsWith(port + ": ") || line.contains(' ' + port + ": "))
+            return line;
+    return {};
+}
+
+double secondsOf(const QString& line)
+{
+    static const QRegularExpression s(QStringLiteral(", (\\d+\\.\\d) с, контрольная сумма 0x[0-9A-F]{2}"));
+    const QRegularExpressionMatch m = s.match(line);
+    return m.hasMatch() ? m.captured(1).toDouble() : -1;
+}
+
+// A keyboard plugged in: the simulated one behind a fixed link path.
+struct Plugged {
+    std::unique_ptr<SimKeyboard> sim;
+    bool plugIn(const QString& link, const QStringList& args = {})
+    {
+        sim = std::make_unique<SimKeyboard>();
+        return sim->start(Fast + QStringList{"--link", link} + args) && QFile::exists(link);
+    }
+    void unplug() { sim.reset(); }
+};
+
+// raskladka-cli station, read line by line as it runs.
+struct StationRun {
+    QProcess proc;
+    QString out;
+    QString err;
+
+    bool start(const QStringList& args, const QString& extraPorts)
+    {
+        proc.setProcessEnvironment(withPorts(extraPorts));
+        proc.start(QStringLiteral(RASKLADKA_CLI), QStringList{"station"} + args);
+        return proc.waitForStarted(5000);
+    }
+    // Waits until standard output holds `n` lines that mention `text`.
+    bool waitForLines(const QString& text, int n, int ms = 15000)
+    {
+        const QDeadlineTimer deadline(ms);
+        while (out.count(text) < n && !deadline.hasExpired()) {
+            proc.waitForReadyRead(50);
+            take();
+        }
+        return out.count(text) >= n;
+    }
+    void take()
+    {
+        out += QString::fromUtf8(proc.readAllStandardOutput());
+        err += QString::fromUtf8(proc.readAllStandardError());
+    }
+    int finish(int ms = 15000)
+    {
+        const bool done = proc.waitForFinished(ms);
+        take();
+        return done && proc.exitStatus() == QProcess::NormalExit ? proc.exitCode() : -1;
+    }
+    ~StationRun()
+    {
+        if (proc.state() != QProcess::NotRunning) {
+            proc.kill();
+            proc.waitForFinished(3000);
+        }
+    }
+};
+}  // namespace
+
+class TestCliBatch : public QObject
+{
+    Q_OBJECT
+private slots:
+    void everyKeyboardAtOnce()
+    {
+        // Three good keyboards among four that fail each their own way: the good ones
+        // finish as if alone, the others are named, and the summary counts them.
+        QTemporaryDir dir;
+        const QString kmp = writeKeymap(dir);
+        struct Kbd {
+            QStringList args;
+            QString outcome;
+        };
+        const std::vector<Kbd> kinds{{{}, "Готово! Сверка совпала."},
+                                     {{"--upload-answer", "none"}, "Ответ не получен."},
+                                     {{}, "Готово! Сверка совпала."},
+                                     {{"--upload-answer", "bad-echo"}, "Ошибка суммы"},
+                                     {{"--upload-answer", "bad-address"}, "Ошибка адреса"},
+                                     {{"--keep-wrong", "67"}, "Сверка не совпала: слот 67 (клавиша (3, 1))"},
+                                     {{}, "Готово! Сверка совпала."}};
+        std::vector<std::unique_ptr<SimKeyboard>> sims;
+        QStringList args{"upload", kmp, "--verify"};
+        for (size_t i = 0; i < kinds.size(); ++i) {
+            sims.push_back(std::make_unique<SimKeyboard>());
+            const QString saved = dir.filePath(QStringLiteral("got%1.bin").arg(i));
+            QVERIFY2(sims.back()->start(Fast + kinds[i].args + QStringList{"--save", saved}), qPrintable(sims.back()->error()));
+            args << "--port" << sims.back()->path();
+        }
+        QElapsedTimer t;
+        t.start();
+        const ProgramRun r = cli(args + Waits);
+        const double wall = t.elapsed() / 1000.0;
+        QCOMPARE(r.status, 1);
+        QStringList failed;
+        for (size_t i = 0; i < kinds.size(); ++i) {
+            const QString port = sims[i]->path();
+            const QString line = lineFor(r.out, port);
+            QVERIFY2(line.startsWith(port + ": " + kinds[i].outcome + ", "), qPrintable(r.out));
+            QVERIFY(line.endsWith("контрольная сумма 0x" + sampleKeymap().right(1).toHex().toUpper()));
+            QCOMPARE(readAll(dir.filePath(QStringLiteral("got%1.bin").arg(i))), sampleKeymap());
+            if (!kinds[i].outcome.startsWith("Готово!"))
+                failed << port;
+            else  // all waits, and no more than a little beyond them
+                QVERIFY2(secondsOf(line) < (AnswerMs + RebootMs + ReadMs) / 1000.0 + 1.0, qPrintable(line));
+        }
+        QCOMPARE(r.out.count('\n'), int(kinds.size()) + 1);
+        const QString summary = r.out.split('\n', Qt::SkipEmptyParts).last();
+        QVERIFY2(summary.startsWith("3 из 7 запрограммированы; не удалось: "), qPrintable(summary));
+        QStringList named = summary.section(": ", 1).split(", ");
+        named.sort();
+        failed.sort();
+        QCOMPARE(named, failed);
+        QVERIFY2(wall < (AnswerMs + RebootMs + ReadMs) / 1000.0 + 3.0, qPrintable(QString::number(wall)));
+    }
+
+    void allPortsFindsThePresentKeyboards()
+    {
+        QTemporaryDir dir;
+        const QString kmp = writeKeymap(dir);
+        std::vector<std::unique_ptr<SimKeyboard>> sims;
+        QStringList extra;
+        for (int i = 0; i < 3; ++i) {
+            sims.push_back(std::make_unique<SimKeyboard>());
+            QVERIFY2(sims.back()->start(Fast), qPrintable(sims.back()->error()));
+            extra << sims.back()->path() + Mark;
+        }
+        // Not a keyboard, and a keyboard that is not plugged in: neither is tried.
+        extra << "/dev/null=Modem" << dir.filePath("absent") + Mark;
+        const ProgramRun r = cli(QStringList{"upload", kmp, "--all-ports"} + UploadWaits, extra.join(';'));
+        QVERIFY2(r.status == 0, qPrintable(r.out + r.err));
+        QCOMPARE(r.out.split('\n', Qt::SkipEmptyParts).last(), QStringLiteral("3 из 3 запрограммированы"));
+        for (const auto& sim : sims)
+            QVERIFY(lineFor(r.out, sim->path()).startsWith(sim->path() + ": Готово!, "));
+        QVERIFY(!r.out.contains("absent") && !r.out.contains("/dev/null"));
+
+        const ProgramRun none = cli({"upload", kmp, "--all-ports"}, "/dev/null=Modem");
+        QCOMPARE(none.status, 1);
+        QVERIFY(none.err.contains("Порт загрузки не обнаружен"));
+    }
+
+    void keyboardsThatVanish()
+    {
+        // One goes while the host is still writing, one while it waits for the
+        // answer, one between the upload and the read-back; the other is not held up.
+        QTemporaryDir dir;
+        const QString kmp = writeKeymap(dir);
+        struct Kbd {
+            QStringList args;
+            QString outcome;
+        };
+        const std::vector<Kbd> kinds{
+            {{"--stall", "--vanish-after", "150"}, "Ошибка записи в порт (Input/output error)"},
+            {{"--upload-answer", "none", "--vanish-after", "100"}, "Ответ не получен."},
+            {{"--vanish-after", QString::number(AnswerMs + 100)}, "Сверка не удалась: Ошибка открытия порта"},
+            {{}, "Готово! Сверка совпала."}};
+        std::vector<std::unique_ptr<SimKeyboard>> sims;
+        QStringList args{"upload", kmp, "--verify"};
+        for (const Kbd& k : kinds) {
+            sims.push_back(std::make_unique<SimKeyboard>());
+            QVERIFY2(sims.back()->start(Fast + k.args), qPrintable(sims.back()->error()));
+            args << "--port" << sims.back()->path();
+        }
+        const ProgramRun r = cli(args + Waits);
+        QCOMPARE(r.status, 1);
+        for (size_t i = 0; i < kinds.size(); ++i)
+            QVERIFY2(lineFor(r.out, sims[i]->path()).startsWith(sims[i]->path() + ": " + kinds[i].outcome),
+                     qPrintable(r.out));
+        QVERIFY(secondsOf(lineFor(r.out, sims[0]->path())) < AnswerMs / 1000.0);
+        QVERIFY(r.out.contains("1 из 4 запрограммирована; не удалось: "));
+    }
+
+    void stationProgramsEachKeyboardAsItComes()
+    {
+        QTemporaryDir dir;
+        const QString kmp = writeKeymap(dir);
+        const QString csv = dir.filePath("log.csv");
+        QStringList links;
+        QStringList extra;
+        for (int i = 1; i <= 3; ++i) {
+            links << dir.filePath(QStringLiteral("kbd%1").arg(i));
+            extra << links.last() + Mark;
+        }
+        StationRun station;
+        QVERIFY(station.start(QStringList{kmp, "--verify", "--count", "4", "--log", csv} + Waits, extra.join(';')));
+        Plugged kbd[3];
+        // One after another, each staying plugged in while the next comes.
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(kbd[i].plugIn(links[i]));
+            QVERIFY2(station.waitForLines(links[i] + ": ", 1), qPrintable(station.out + station.err));
+        }
+        // Two more polls: nobody is programmed twice while plugged in.
+        QTest::qWait(1200);
+        station.take();
+        for (const QString& link : links)
+            QCOMPARE(station.out.count(link + ": "), 1);
+        // Out and in again: programmed again, and that is the fourth.
+        kbd[1].unplug();
+        QTest::qWait(1200);
+        QVERIFY(kbd[1].plugIn(links[1]));
+        QCOMPARE(station.finish(), 0);
+        QCOMPARE(station.out.count(links[1] + ": "), 2);
+        for (const QString& link : links)
+            QVERIFY2(lineFor(station.out, link).contains(": Готово! Сверка совпала., "), qPrintable(station.out));
+        QVERIFY(station.out.contains("[запрограммированы 4, не удалось 0]"));
+        QVERIFY(station.out.endsWith("Итого: запрограммированы 4, не удалось 0\n"));
+        for (int i : {0, 2}) {
+            QVERIFY(kbd[i].sim->waitForLog("read request"));
+            QCOMPARE(kbd[i].sim->log().count("upload of"), 1);
+        }
+
+        const QStringList rows = QString::fromUtf8(readAll(csv)).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(rows.size(), 5);
+        QCOMPARE(rows.first(), QStringLiteral("time,port,result,checksum,seconds,verified"));
+        const QStringList order{links[0], links[1], links[2], links[1]};
+        static const QRegularExpression row(QStringLiteral(
+            "^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d,([^,]+),Готово! Сверка совпала\\.,0x([0-9A-F]{2}),\\d+\\.\\d,да$"));
+        for (int i = 0; i < 4; ++i) {
+            const QRegularExpressionMatch m = row.match(rows[i + 1]);
+            QVERIFY2(m.hasMatch(), qPrintable(rows[i + 1]));
+            QCOMPARE(m.captured(1), order[i]);
+            QCOMPARE(m.captured(2), QString(sampleKeymap().right(1).toHex().toUpper()));
+        }
+    }
+
+    void stationStopsOnCtrlCOnceTransfersEnd()
+    {
+        QTemporaryDir dir;
+        const QString kmp = writeKeymap(dir);
+        const QString csv = dir.filePath("log.csv");
+        const QString link = dir.filePath("kbd");
+        StationRun station;
+        QVERIFY(station.start(QStringList{kmp, "--log", csv, "--answer-wait", "600", "--reboot-wait", "100"},
+                              link + Mark));
+        Plugged kbd;
+        QVERIFY(kbd.plugIn(link, {"--upload-answer", "bad-address"}));
+        QDeadlineTimer deadline(10000);
+        while (!station.err.contains("клавиатура подключена") && !deadline.hasExpired()) {
+            station.proc.waitForReadyRead(50);
+            station.take();
+        }
+        ::kill(pid_t(station.proc.processId()), SIGINT);
+        // The transfer in flight ends first, with its line, its row and the tally.
+        QCOMPARE(station.finish(), 1);
+        QVERIFY2(lineFor(station.out, link).contains(": Ошибка адреса, "), qPrintable(station.out));
+        QVERIFY(station.out.endsWith("Итого: запрограммированы 0, не удалось 1\n"));
+        const QStringList rows = QString::fromUtf8(readAll(csv)).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(rows.size(), 2);
+        QVERIFY2(rows[1].contains("," + link + ",Ошибка адреса,0x"), qPrintable(rows[1]));
+        QVERIFY(rows[1].endsWith(","));  // not asked to verify
+    }
+
+    void usageErrors()
+    {
+        QTemporaryDir dir;
+        const QString kmp = writeKeymap(dir);
+        const QList<QStringList> cases{{"upload", kmp, "--port"},
+                                       {"upload", kmp, "--port", "a", "--port"},
+                                       {"upload", kmp, "--read-wait", "100"},
+                                       {"station"},
+                                       {"station", kmp, "--count", "0"},
+                                       {"station", kmp, "--count", "many"},
+                                       {"station", kmp, "--port", "/dev/ttyACM0"},
+                                       {"station", kmp, "--log"},
+                                       {"station", dir.filePath("layout.txt")}};
+        for (const QStringList& args : cases)
+            QVERIFY2(cli(args).status == 2, qPrintable(args.join(' ')));
+        const ProgramRun badLog = cli({"station", kmp, "--log", dir.filePath("no/such/dir/log.csv")});
+        QCOMPARE(badLog.status, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliBatch)
+#include "tst_cli_batch.moc"

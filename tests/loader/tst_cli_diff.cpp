@@ -1,0 +1,165 @@
+// raskladka-cli diff between layout files and against a (simulated) keyboard.
+#include "buttonviewfile.h"
+#include "keymapfile.h"
+#include "layoutjson.h"
+#include "testkeymaps.h"
+#include "tools/simkbdprocess.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "programrun.h"
+
+namespace {
+ProgramRun cli(const QStringList& args)
+{
+    return runProgram(QStringLiteral(RASKLADKA_CLI), args);
+}
+
+void fillSomeKeys(KeyMapImgClass& m)
+{
+    m.setKeyMap(3, 1, keyMapWithMasks({0xE0, 0x06}));
+    m.setKeyMap(12, 5, keyMapOf({0x28}));
+    m.setBtnName(3, 1, 2, QStringLiteral("Копировать"));
+}
+
+QByteArray imageOf(KeyMapImgClass& m)
+{
+    m.makeImage();
+    return QByteArray(reinterpret_cast<const char*>(m.image()), ImageSize);
+}
+}  // namespace
+
+class TestCliDiff : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private slots:
+    void initTestCase()
+    {
+        KeyMapImgClass a;
+        fillSomeKeys(a);
+        QVERIFY(saveButtonViewFile(a, path("a.btv")));
+        QVERIFY(saveKeymapFile(a, path("a.kmp")));
+        QFile json(path("a.json"));
+        QVERIFY(json.open(QIODevice::WriteOnly));
+        json.write(layoutToJson(a, QStringLiteral("btv")));
+        json.close();
+
+        KeyMapImgClass b;
+        fillSomeKeys(b);
+        b.setKeyMap(0, 0, keyMapOf({0x04}));      // a code added
+        b.setKeyMap(12, 5, keyMapOf({0x28, 0x2C}));  // one more code
+        b.setBtnName(3, 1, 2, QString());         // a label cleared
+        b.setBtnColor(7, 2, TColor{0, 255, 0});   // a background
+        b.setKeyMap(11, 4, keyMapOf({0x05}));     // hidden, and in no slot of the image
+        QVERIFY(saveButtonViewFile(b, path("b.btv")));
+    }
+
+    void equalLayouts()
+    {
+        for (const QStringList& pair : {QStringList{"a.btv", "a.json"}, QStringList{"a.btv", "a.kmp"}}) {
+            const ProgramRun r = cli({"diff", path(pair[0]), path(pair[1])});
+            QVERIFY2(r.status == 0, qPrintable(pair.join(' ') + r.out + r.err));
+            QCOMPARE(r.out, QStringLiteral("Раскладки совпадают.\n"));
+        }
+        // Labels agree too; a mask the image would set anyway is no difference.
+        KeyMapImgClass noMask;
+        fillSomeKeys(noMask);
+        noMask.setKeyMap(3, 1, keyMapOf({0xE0, 0x06}));
+        QVERIFY(saveButtonViewFile(noMask, path("nomask.btv")));
+        QCOMPARE(cli({"diff", path("a.btv"), path("nomask.btv"), "--labels"}).status, 0);
+    }
+
+    void differentCodes()
+    {
+        const ProgramRun r = cli({"diff", path("a.btv"), path("b.btv")});
+        QCOMPARE(r.status, 1);
+        const QStringList expected{"Клавиша (0, 0), коды: нет кодов → 00:04 «A Ф»",
+                                   "Клавиша (11, 4) (скрыта), коды: нет кодов → 00:05 «B И»",
+                                   "Клавиша (12, 5), коды: 00:28 «Enter» → 00:28 «Enter», 00:2C «Space»",
+                                   "Раскладки различаются: клавиш 3."};
+        QCOMPARE(r.out.split('\n', Qt::SkipEmptyParts), expected);
+        // A keymap cannot hold key (11, 4): against one it is not compared.
+        const ProgramRun k = cli({"diff", path("a.kmp"), path("b.btv")});
+        QCOMPARE(k.status, 1);
+        QVERIFY(!k.out.contains("(11, 4)"));
+        QVERIFY(k.out.contains("клавиш 2."));
+    }
+
+    void labelsAndJson()
+    {
+        const ProgramRun r = cli({"diff", path("a.btv"), path("b.btv"), "--labels"});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.out.contains("Клавиша (3, 1), строка 3, надпись: «Копировать» → «»\n"));
+        QVERIFY(r.out.contains("Клавиша (7, 2), фон: #ffffff → #00ff00\n"));
+        QVERIFY(r.out.contains("клавиш 5."));
+
+        const ProgramRun j = cli({"diff", path("a.btv"), path("b.btv"), "--labels", "--json"});
+        QCOMPARE(j.status, 1);
+        const QJsonObject doc = QJsonDocument::fromJson(j.outBytes).object();
+        QCOMPARE(doc["equal"].toBool(true), false);
+        QCOMPARE(doc["a"].toString(), path("a.btv"));
+        const QJsonArray keys = doc["keys"].toArray();
+        QCOMPARE(keys.size(), 5);
+        const QJsonObject first = keys[0].toObject();
+        QCOMPARE(first["col"].toInt(), 0);
+        QCOMPARE(first["row"].toInt(), 0);
+        QCOMPARE(first["codes"]["a"].toArray().size(), 0);
+        QCOMPARE(first["codes"]["b"].toArray(), (QJsonArray{QJsonObject{{"modifiers", 0}, {"code", 4}}}));
+        const QJsonObject label = keys[1].toObject();
+        QCOMPARE(label["lines"].toArray().first().toObject(),
+                 (QJsonObject{{"line", 3}, {"field", "text"}, {"a", "Копировать"}, {"b", ""}}));
+        QVERIFY(!label.contains("codes"));
+    }
+
+    void againstAKeyboard()
+    {
+        KeyMapImgClass a;
+        fillSomeKeys(a);
+        QFile held(path("held.kmp"));
+        QVERIFY(held.open(QIODevice::WriteOnly));
+        held.write(imageOf(a));
+        held.close();
+        SimKeyboard sim;
+        QVERIFY2(sim.start({"--gap", "30", "--image", path("held.kmp")}), qPrintable(sim.error()));
+        const QString port = "port:" + sim.path();
+        const ProgramRun same = cli({"diff", path("a.btv"), port, "--read-wait", "300"});
+        QVERIFY2(same.status == 0, qPrintable(same.out + same.err));
+        const ProgramRun other = cli({"diff", port, path("b.btv"), "--read-wait", "300", "--json"});
+        QCOMPARE(other.status, 1);
+        const QJsonObject doc = QJsonDocument::fromJson(other.outBytes).object();
+        QCOMPARE(doc["a"].toString(), port);
+        QCOMPARE(doc["keys"].toArray().size(), 2);
+    }
+
+    void troubleAndUsage()
+    {
+        QFile bad(path("bad.kmp"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write(QByteArray(ImageSize, '\x01'));  // wrong checksum
+        bad.close();
+        const ProgramRun r = cli({"diff", path("a.btv"), path("bad.kmp")});
+        QCOMPARE(r.status, 2);
+        QVERIFY(r.err.contains("Ошибка контрольной суммы"));
+        const ProgramRun gone = cli({"diff", path("a.btv"), "port:" + path("no-such-tty"), "--read-wait", "10"});
+        QCOMPARE(gone.status, 2);
+        QVERIFY(gone.err.contains("Ошибка открытия порта"));
+        const QList<QStringList> usage{{"diff", path("a.btv")},
+                                       {"diff", path("a.btv"), path("a.txt")},
+                                       {"diff", path("a.btv"), "port:"},
+                                       {"diff", path("a.btv"), path("a.kmp"), "--labels"},
+                                       {"diff", path("a.btv"), path("b.btv"), "--answer-wait", "10"},
+                                       {"diff", path("a.btv"), path("b.btv"), "--bogus"}};
+        for (const QStringList& args : usage)
+            QVERIFY2(cli(args).status == 2, qPrintable(args.join(' ')));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliDiff)
+#include "tst_cli_diff.moc"
