@@ -32,12 +32,12 @@ QByteArray imageToSend(CliContext& ctx, const QString& path)
     return QByteArray(reinterpret_cast<const char*>(file.model->image()), ImageSize);
 }
 
-int takeImageArgument(CliContext& ctx, const char* usage, bool verify, const LoaderTimings& timings, QByteArray& image)
+int takeImageArgument(CliContext& ctx, bool verify, const LoaderTimings& timings, QByteArray& image)
 {
     if (!verify && timings.readMs != LoaderTimings{}.readMs)
-        return cliFail(ctx, ExitUsage, QStringLiteral("--read-wait относится к --verify\n") + QLatin1String(usage));
+        return cliUsage(ctx, QStringLiteral("--read-wait относится к --verify"));
     if (ctx.args.size() != 1 || ctx.args.first().startsWith(QLatin1Char('-')))
-        return cliFail(ctx, ExitUsage, QLatin1String(usage));
+        return cliUsage(ctx);
     const QString path = ctx.args.first();
     if (layoutKindOf(path) == LayoutKind::Unknown)
         return cliFail(ctx, ExitUsage,

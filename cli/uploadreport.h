@@ -14,7 +14,7 @@ QByteArray imageToSend(CliContext& ctx, const QString& path);
 // What is left in ctx.args once a command took its options: --read-wait only
 // with --verify, then exactly one FILE of a known kind, whose image it reads.
 // The exit status to end with, or -1 with `image` filled.
-int takeImageArgument(CliContext& ctx, const char* usage, bool verify, const LoaderTimings& timings, QByteArray& image);
+int takeImageArgument(CliContext& ctx, bool verify, const LoaderTimings& timings, QByteArray& image);
 
 // Takes every "--port P" and "--all-ports" out of `args`: the ports named, then
 // (with --all-ports) every keyboard port present, each once. False with
