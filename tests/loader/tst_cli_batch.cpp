@@ -189,6 +189,24 @@ private slots:
         QVERIFY2(wall < (AnswerMs + RebootMs + ReadMs) / 1000.0 + 3.0, qPrintable(QString::number(wall)));
     }
 
+    void onePortVerifiedWithTheLoadersLog()
+    {
+        QTemporaryDir dir;
+        const QString kmp = writeKeymap(dir);
+        for (const bool keepsIt : {true, false}) {
+            SimKeyboard sim;
+            QVERIFY2(sim.start(Fast + (keepsIt ? QStringList{} : QStringList{"--keep-wrong", "5"})), qPrintable(sim.error()));
+            const ProgramRun r = cli(QStringList{"upload", kmp, "--port", sim.path(), "--verify"} + Waits);
+            QCOMPARE(r.status, keepsIt ? 0 : 1);
+            QVERIFY(r.out.isEmpty());
+            const QStringList lines = r.err.split('\n', Qt::SkipEmptyParts);
+            // The upload's log, the read-back's log, then the verdict.
+            QVERIFY(lines.indexOf("Готово!") < lines.indexOf("Раскладка получена."));
+            QCOMPARE(lines.last(), keepsIt ? QStringLiteral("Сверка совпала.")
+                                           : QStringLiteral("Сверка не совпала: слот 5 (клавиша (1, 3))"));
+        }
+    }
+
     void allPortsFindsThePresentKeyboards()
     {
         QTemporaryDir dir;
