@@ -1,6 +1,9 @@
 #pragma once
+#include <QList>
 #include <QStringList>
 #include <QTextStream>
+
+#include <initializer_list>
 
 // One subcommand of raskladka-cli. Each lives in its own cmd_*.cpp and registers
 // itself with a static CliCommand object, so adding a command touches no other file.
@@ -10,17 +13,34 @@ struct CliContext {
     QStringList args;  // arguments after the command name
     QTextStream& out;  // standard output
     QTextStream& err;  // standard error
+    const char* synopsis = "";  // the command's, for usage errors
 };
 
 using CliHandler = int (*)(CliContext& ctx);
 
+// One option as --help lists it.
+struct CliOption {
+    const char* names;  // "--port P", "-v, --verbose"
+    const char* text;   // what it does; wrapped when shown
+};
+
+// What --help shows is laid out from these, like a manual page: the synopsis,
+// the summary, the description, the options and the exit status.
 struct CliCommand {
-    CliCommand(const char* name, const char* synopsis, const char* help, CliHandler handler);
+    CliCommand(const char* name, const char* synopsis, const char* summary, const char* description,
+               std::initializer_list<CliOption> options, const char* exitStatus, CliHandler handler);
     const char* name;
-    const char* synopsis;  // one line for the overview, e.g. "info FILE"
-    const char* help;      // what the command does, shown by --help
+    const char* synopsis;     // the command and its arguments, e.g. "info FILE"
+    const char* summary;      // one whole line for the overview
+    const char* description;  // paragraphs separated by an empty line
+    QList<CliOption> options;
+    const char* exitStatus;   // one line for each status
     CliHandler handler;
 };
+
+// --help for one command, and the overview of all.
+void printCommandHelp(QTextStream& s, const CliCommand& c);
+void printOverview(QTextStream& s, const QList<const CliCommand*>& commands);
 
 constexpr int ExitOk = 0;
 constexpr int ExitInvalid = 1;
@@ -31,3 +51,5 @@ int cliFail(CliContext& ctx, int status, const QString& message);
 // A save of `path` that failed with the editor's `error`: that text where it names the
 // file, else (the read-only refusal) after the file name; returns ExitInvalid.
 int cliSaveFailed(CliContext& ctx, const QString& path, const QString& error);
+// A usage error: `why` (when given), then "usage: raskladka-cli SYNOPSIS"; returns ExitUsage.
+int cliUsage(CliContext& ctx, const QString& why = {});

@@ -30,9 +30,12 @@ int run(CliContext& ctx)
 }
 }  // namespace
 
-static CliCommand reg{"convert", "convert IN OUT",
-                      "Converts a layout between .btv, .kmp and .json, chosen by the file endings.\n"
-                      "    A .btv is written exactly as the editor saves the same layout; a .kmp keeps the\n"
-                      "    codes only; reading a .kmp gives each key label line 0 named after its first code.\n"
-                      "    An invalid IN is reported (with the JSON place at fault) and OUT is left as it was.",
-                      run};
+static CliCommand reg{
+    "convert", "convert IN OUT", "Convert a layout between .btv, .kmp and .json.",
+    "Converts a layout between .btv, .kmp and .json, chosen by the file endings. A .btv is written exactly "
+    "as the editor saves the same layout; a .kmp keeps the codes only; reading a .kmp gives each key label "
+    "line 0 named after its first code. An invalid IN is reported (with the place in the JSON at fault) and "
+    "OUT is left as it was.",
+    {},
+    "0  OUT written\n1  IN is not valid, or OUT cannot be written\n2  usage error",
+    run};

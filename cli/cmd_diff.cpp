@@ -14,9 +14,6 @@
 #include <memory>
 
 namespace {
-constexpr char Usage[] = "usage: raskladka-cli diff A B [--labels] [--json] [--read-wait MS]\n"
-                         "       (A and B: a .kmp, .btv or .json file, or port:P for the keyboard on P)";
-
 // Exit status: the two are equal, they differ, or the comparison could not be made.
 constexpr int ExitEqual = 0;
 constexpr int ExitDifferent = 1;
@@ -219,22 +216,21 @@ int run(CliContext& ctx)
     TransferOptions options;
     QString error;
     if (!takeTransferOptions(ctx.args, options, &error))
-        return cliFail(ctx, ExitUsage, error + QStringLiteral("\n") + QLatin1String(Usage));
+        return cliUsage(ctx, error);
     const LoaderTimings defaults;
-    if (!options.port.isEmpty() || options.timings.answerMs != defaults.answerMs ||
+    if (!options.port.isEmpty() || options.verbose || options.timings.answerMs != defaults.answerMs ||
         options.timings.rebootMs != defaults.rebootMs)
-        return cliFail(ctx, ExitUsage, QStringLiteral("порт задаётся как port:P; из ожиданий только --read-wait\n") +
-                                           QLatin1String(Usage));
+        return cliUsage(ctx, QStringLiteral("порт задаётся как port:P; из ожиданий только --read-wait"));
     if (ctx.args.size() != 2)
-        return cliFail(ctx, ExitUsage, QLatin1String(Usage));
+        return cliUsage(ctx);
     for (const QString& arg : ctx.args) {
         const bool port = arg.startsWith(QLatin1String("port:"));
         const LayoutKind kind = port ? LayoutKind::Keymap : layoutKindOf(arg);
         if (kind == LayoutKind::Unknown)
-            return cliFail(ctx, ExitUsage, arg + QStringLiteral(": ожидается файл .kmp, .btv или .json, или port:P"));
+            return cliUsage(ctx, arg + QStringLiteral(": ожидается файл .kmp, .btv или .json, или port:P"));
         if (labels && kind == LayoutKind::Keymap)
-            return cliFail(ctx, ExitUsage, arg + QStringLiteral(": --labels: надписи есть в .btv и .json, "
-                                                                "не в .kmp и не в клавиатуре"));
+            return cliUsage(ctx, arg + QStringLiteral(": --labels: надписи есть в .btv и .json, не в .kmp и не в "
+                                                      "клавиатуре"));
     }
 
     Side a;
@@ -252,5 +248,15 @@ int run(CliContext& ctx)
 }
 }  // namespace
 
-static CliCommand reg{"diff", "diff A B [--labels] [--json]",
-                      "Lists the keys whose codes differ between two layouts (files or keyboards).", run};
+static CliCommand reg{
+    "diff", "diff A B [--labels] [--json] [--read-wait MS]", "List the keys two layouts or keyboards set differently.",
+    "Compares two layouts, each a .kmp, .btv or .json file or port:P for the image read from the keyboard on "
+    "port P, and lists the keys whose codes differ, as (column, row) from 0 like dump. Codes are compared as "
+    "the keyboard gets them: the pairs in use, with the modifier masks the image sets. Against a keymap or a "
+    "keyboard, the keys that have no place in the image are left out.",
+    {{"--labels", "Also compare the label lines, colours, backgrounds and the label font (of .btv and .json "
+                  "only)."},
+     {"--json", "Print the differences as JSON, for scripts."},
+     {"--read-wait MS", "For port:P: time between the read request and reading the image (default 3500)."}},
+    "0  the two are the same\n1  they differ\n2  usage error, or A or B cannot be read",
+    run};

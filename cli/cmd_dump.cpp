@@ -95,10 +95,13 @@ int run(CliContext& ctx)
 }
 }  // namespace
 
-static CliCommand reg{"dump", "dump FILE [--json]",
-                      "Prints every key of a .kmp, .btv or .json layout as the editor would load it\n"
-                      "    (a keymap gets label line 0 named after each key's first code): codes, link,\n"
-                      "    background and the five label lines. --json prints the JSON that convert reads.\n"
-                      "    A file that stops at a key with more than 5 codes is shown as far as it loads,\n"
-                      "    with exit status 1.",
-                      run};
+static CliCommand reg{
+    "dump", "dump FILE [--json]", "Print every key of a layout as the editor would load it.",
+    "Prints every key of a .kmp, .btv or .json layout as the editor would load it: codes, link, background "
+    "and the label lines (a keymap gives label line 0 the name of each key's first code; empty lines with "
+    "default settings are left out). A file that stops at a key with more than 5 codes is shown as far as "
+    "it loads.",
+    {{"--json", "Print the layout as the JSON that convert reads, instead of the table."}},
+    "0  the file loaded whole\n1  it is not valid (what loads is still shown), or cannot be read\n"
+    "2  usage error",
+    run};

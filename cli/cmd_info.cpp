@@ -61,9 +61,12 @@ int run(CliContext& ctx)
 }
 }  // namespace
 
-static CliCommand reg{"info", "info FILE",
-                      "Checks a keymap (.kmp), button view (.btv) or JSON layout file and says why it\n"
-                      "    is not valid: short file (with its size), checksum (expected and found), format\n"
-                      "    mark, a key with more than 5 codes (its slot or key), or the JSON place at fault.\n"
-                      "    Exit status 0 only when the file is valid.",
-                      run};
+static CliCommand reg{
+    "info", "info FILE", "Check a layout file and say why it is not valid.",
+    "Checks a keymap (.kmp), button view (.btv) or JSON layout file the way the editor opens it, and says "
+    "why it is not valid: a short file (with its size), the checksum (expected and found), the format mark, "
+    "a key with more than 5 codes (its slot or key), or the place in the JSON at fault. For a valid file it "
+    "names the kind, the label font and how many keys have codes and labels.",
+    {},
+    "0  the file is valid\n1  it is not, or cannot be read\n2  usage error",
+    run};

@@ -11,22 +11,27 @@ int run(CliContext& ctx)
         if (a == QLatin1String("--all"))
             all = true;
         else
-            return cliFail(ctx, ExitUsage, QStringLiteral("usage: raskladka-cli ports [--all]"));
+            return cliUsage(ctx);
     }
     const SystemPortSource system;
     const QList<PortInfo> ports = all ? system.ports() : keyboardPorts(system);
     for (const PortInfo& p : ports)
         ctx.out << p.portName << "\t" << p.friendlyName << "\n";
     ctx.out.flush();
-    if (keyboardPorts(system).isEmpty())
-        return cliFail(ctx, ExitInvalid, QStringLiteral("Порт загрузки не обнаружен"));
+    // Listing is the work: with --all, ports that are not the keyboard's still count.
+    if (ports.isEmpty())
+        return cliFail(ctx, ExitInvalid, all ? QStringLiteral("последовательные порты не обнаружены")
+                                             : QStringLiteral("Порт загрузки не обнаружен"));
     return ExitOk;
 }
 }  // namespace
 
-static CliCommand reg{"ports", "ports [--all]",
-                      "Lists the keyboard's serial ports, as the loader offers them: name, a tab, the\n"
-                      "    friendly name (which contains \"Magnetic Stripe Reader\"). --all lists every serial\n"
-                      "    port. Ports named in RASKLADKA_EXTRA_PORTS (\"PATH=NAME;...\") are listed after the\n"
-                      "    system's. Exit status 1 when no keyboard port is found.",
-                      run};
+static CliCommand reg{
+    "ports", "ports [--all]", "List the keyboard's serial ports.",
+    "Lists the serial ports the loader offers, as the port name, a tab and the friendly name (which contains "
+    "\"Magnetic Stripe Reader\"). Ports named in RASKLADKA_EXTRA_PORTS (\"PATH=NAME;...\") are listed after "
+    "the system's.",
+    {{"--all", "List every serial port, not only the keyboard's."}},
+    "0  a port was listed\n1  none was: no keyboard port (without --all) or no serial port at all\n"
+    "2  usage error",
+    run};

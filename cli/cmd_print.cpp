@@ -127,10 +127,13 @@ int run(CliContext& ctx)
 }
 }  // namespace
 
-static CliCommand reg{"print", "print FILE --sheet labels|codes -o OUT.pdf",
-                      "Prints a .btv, .kmp or .json layout into a one-page landscape A4 PDF, exactly\n"
-                      "    as the editor prints it: labels is the sheet of key stickers with cutting\n"
-                      "    marks (\"Печать макета\"), codes the listing of scan codes (\"Печать карты\"),\n"
-                      "    both at the keyboard's scale. The labels sheet is refused when the layout's\n"
-                      "    label font is not installed. An invalid FILE leaves OUT as it was.",
-                      run};
+static CliCommand reg{
+    "print", "print FILE --sheet labels|codes -o OUT.pdf", "Print the sticker sheet or the code listing into a PDF.",
+    "Prints a .btv, .kmp or .json layout into a one-page landscape A4 PDF, exactly as the editor prints it, "
+    "at the keyboard's scale. The labels sheet is refused when the layout's label font is not installed. "
+    "An invalid FILE leaves OUT as it was.",
+    {{"--sheet labels|codes", "labels: the sheet of key stickers with cutting marks (\"Печать макета\"); "
+                              "codes: the listing of scan codes (\"Печать карты\"). Also --sheet=labels|codes."},
+     {"-o, --output OUT.pdf", "The PDF to write; never a name ending in .kmp, .btv or .json. Also --output=OUT.pdf."}},
+    "0  OUT written\n1  FILE is not valid, its label font is missing, or OUT cannot be written\n2  usage error",
+    run};

@@ -62,9 +62,13 @@ int run(CliContext& ctx)
 }
 }  // namespace
 
-static CliCommand reg{"read", "read [--port P] OUT",
-                      "Reads the keyboard's image from port P (default: the first keyboard port) and writes\n"
-                      "    it to OUT: a .kmp byte for byte, a .btv or .json as the layout the editor makes of\n"
-                      "    it (label line 0 named after each key's first code). Nothing is written unless the\n"
-                      "    checksum matched. --read-wait changes the 3500 ms wait; -v prints the bytes read.",
-                      run};
+static CliCommand reg{
+    "read", "read [--port P] [--read-wait MS] [-v] OUT", "Read the layout stored in the keyboard into a file.",
+    "Reads the keyboard's image and writes it to OUT: a .kmp byte for byte, a .btv or .json as the layout the "
+    "editor makes of it (label line 0 named after each key's first code). Nothing is written unless the "
+    "checksum matched, and a .btv or .json only when every slot holds at most 5 codes.",
+    {{"--port P", "The keyboard's port (default: the first keyboard port, see ports)."},
+     {"--read-wait MS", "Time between the read request and reading the answer (default 3500)."},
+     {"-v, --verbose", "Also print the bytes read."}},
+    "0  OUT written\n1  no port, the transfer failed, or OUT cannot be written\n2  usage error",
+    run};

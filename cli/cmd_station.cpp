@@ -18,9 +18,6 @@
 #include <vector>
 
 namespace {
-constexpr char Usage[] =
-    "usage: raskladka-cli station FILE [--verify] [--count N] [--log FILE.csv] [--answer-wait MS]\n"
-    "       [--reboot-wait MS] [--read-wait MS]";
 constexpr int PollMs = 500;
 
 // Ctrl-C (or SIGTERM) asks the station to stop through this pipe; a second one ends it at once.
@@ -197,15 +194,17 @@ int run(CliContext& ctx)
     if (!takeValue(ctx.args, QStringLiteral("--count"), countText, &error) ||
         !takeValue(ctx.args, QStringLiteral("--log"), csvPath, &error) ||
         !takeTransferOptions(ctx.args, options, &error))
-        return cliFail(ctx, ExitUsage, error + QStringLiteral("\n") + QLatin1String(Usage));
+        return cliUsage(ctx, error);
     bool countOk = true;
     const int count = countText.isEmpty() ? 0 : countText.toInt(&countOk);
     if (!countOk || count < 0 || (!countText.isEmpty() && count == 0))
-        return cliFail(ctx, ExitUsage, QStringLiteral("--count ожидает число клавиатур от 1\n") + QLatin1String(Usage));
+        return cliUsage(ctx, QStringLiteral("--count ожидает число клавиатур от 1"));
     if (!options.port.isEmpty())
-        return cliFail(ctx, ExitUsage, QStringLiteral("station сама находит порты клавиатур\n") + QLatin1String(Usage));
+        return cliUsage(ctx, QStringLiteral("station сама находит порты клавиатур"));
+    if (options.verbose)
+        return cliUsage(ctx, QStringLiteral("неизвестный параметр -v"));
     QByteArray image;
-    if (const int status = takeImageArgument(ctx, Usage, verify, options.timings, image); status >= 0)
+    if (const int status = takeImageArgument(ctx, verify, options.timings, image); status >= 0)
         return status;
     QFile csv(csvPath);
     if (!csvPath.isEmpty()) {
@@ -219,6 +218,23 @@ int run(CliContext& ctx)
 }
 }  // namespace
 
-static CliCommand reg{"station", "station FILE [--verify] [--count N] [--log FILE.csv]",
-                      "Programs every keyboard as it is plugged in, until N are programmed or Ctrl-C.",
-                      run};
+static CliCommand reg{
+    "station", "station FILE [--verify] [--count N] [--log FILE.csv] [--answer-wait MS] [--reboot-wait MS] "
+               "[--read-wait MS]",
+    "Program each keyboard as it is plugged in.",
+    "Watches the keyboard ports (every 500 ms; RASKLADKA_EXTRA_PORTS entries count while their path exists) "
+    "and programs each keyboard as soon as it appears, as upload does, printing a line per keyboard with the "
+    "running tally. A keyboard that stays plugged in is programmed once; unplugged and plugged in again, it "
+    "is programmed again.\n\n"
+    "It goes on until N keyboards were programmed, or Ctrl-C, which lets the transfers in flight finish "
+    "first (a second Ctrl-C ends it at once); then it prints the tally.",
+    {{"--verify", "Read each image back after the restart wait and compare it, as upload --verify does."},
+     {"--count N", "Stop once N keyboards were programmed (N from 1)."},
+     {"--log FILE.csv", "Append a row per keyboard: time,port,result,checksum,seconds,verified (verified is "
+                        "да or нет with --verify, empty without); a new or empty file gets that header first."},
+     {"--answer-wait MS", "Time between the last byte sent and reading the answer (default 5000)."},
+     {"--reboot-wait MS", "Time the keyboard is given to restart (default 5000)."},
+     {"--read-wait MS", "With --verify: time between the read request and reading the image (default 3500)."}},
+    "0  no keyboard failed\n1  a keyboard failed, FILE is not valid, or the log cannot be opened\n"
+    "2  usage error",
+    run};

@@ -13,10 +13,6 @@
 #include <vector>
 
 namespace {
-constexpr char Usage[] =
-    "usage: raskladka-cli upload FILE [--port P]... [--all-ports] [--verify] [--answer-wait MS]\n"
-    "       [--reboot-wait MS] [--read-wait MS] [-v]";
-
 // One keyboard, with the loader's whole log on standard error.
 int uploadOne(CliContext& ctx, QByteArray image, const TransferOptions& options, bool verify)
 {
@@ -71,9 +67,9 @@ int run(CliContext& ctx)
     // --port may come several times, so it is taken before the options shared with read.
     const bool verify = takeFlag(ctx.args, QStringLiteral("--verify"));
     if (!takePorts(ctx.args, ports, allPorts, &error) || !takeTransferOptions(ctx.args, options, &error))
-        return cliFail(ctx, ExitUsage, error + QStringLiteral("\n") + QLatin1String(Usage));
+        return cliUsage(ctx, error);
     QByteArray image;
-    if (const int status = takeImageArgument(ctx, Usage, verify, options.timings, image); status >= 0)
+    if (const int status = takeImageArgument(ctx, verify, options.timings, image); status >= 0)
         return status;
     if (!allPorts && ports.size() <= 1) {
         options.port = ports.value(0);
@@ -87,10 +83,25 @@ int run(CliContext& ctx)
 }
 }  // namespace
 
-static CliCommand reg{"upload", "upload FILE [--port P]... [--all-ports] [--verify]",
-                      "Sends FILE (.kmp as it is; .btv or .json as the image rebuilt from its key maps) to\n"
-                      "    the keyboard on port P (default: the first keyboard port, see ports), with the\n"
-                      "    loader's checks and log. Exit status 0 only once the keyboard confirmed the\n"
-                      "    checksum and layout address and its restart wait has passed. --answer-wait and\n"
-                      "    --reboot-wait change the 5000 ms waits; -v also prints the bytes sent.",
-                      run};
+static CliCommand reg{
+    "upload", "upload FILE [--port P]... [--all-ports] [--verify] [--answer-wait MS] [--reboot-wait MS] "
+              "[--read-wait MS] [-v]",
+    "Send a layout to one keyboard, or to several at once.",
+    "Sends FILE (.kmp as it is; .btv or .json as the image the editor builds from its key maps) to the "
+    "keyboard, with the loader's checks: the keyboard must echo the checksum and name the layout address, "
+    "and its restart wait must pass.\n\n"
+    "With one port the loader's log is printed on standard error. With several (--port more than once, or "
+    "--all-ports) they are all programmed at the same time: one line per port as it finishes (port, result "
+    "in the loader's words, seconds, checksum) on standard output, then a summary such as \"12 из 12 "
+    "запрограммированы\".",
+    {{"--port P", "A keyboard's port; may be given several times (default: the first keyboard port, see ports)."},
+     {"--all-ports", "Every keyboard port present, with any --port given."},
+     {"--verify", "After the restart wait, read the image back and compare all 881 bytes; a difference fails "
+                  "the port and names the first slot that differs and its key."},
+     {"--answer-wait MS", "Time between the last byte sent and reading the answer (default 5000)."},
+     {"--reboot-wait MS", "Time the keyboard is given to restart (default 5000)."},
+     {"--read-wait MS", "With --verify: time between the read request and reading the image (default 3500)."},
+     {"-v, --verbose", "With one port: also print the bytes sent and read."}},
+    "0  every keyboard programmed (and, with --verify, read back the same)\n"
+    "1  FILE is not valid, no port was found, or a keyboard failed\n2  usage error",
+    run};

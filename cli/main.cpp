@@ -16,23 +16,26 @@ QList<const CliCommand*>& registry()
 
 void printUsage(QTextStream& s)
 {
-    s << "Usage: raskladka-cli COMMAND [ARGS...]\n"
-         "Works with the keymap (.kmp) and button view (.btv) files of the Raskladka editor\n"
-         "and with the keyboard on a serial port.\n\nCommands:\n";
     QList<const CliCommand*> cmds = registry();
     std::sort(cmds.begin(), cmds.end(), [](auto a, auto b) { return qstrcmp(a->name, b->name) < 0; });
-    for (const CliCommand* c : cmds)
-        s << "  " << QString::fromUtf8(c->synopsis).leftJustified(44) << " "
-          << QString::fromUtf8(c->help).section('\n', 0, 0) << "\n";
-    s << "\nExit status: 0 success, 1 invalid input or failed transfer, 2 usage error.\n"
-         "raskladka-cli COMMAND --help describes one command.\n";
+    printOverview(s, cmds);
 }
 }  // namespace
 
-CliCommand::CliCommand(const char* n, const char* s, const char* h, CliHandler f)
-    : name(n), synopsis(s), help(h), handler(f)
+CliCommand::CliCommand(const char* n, const char* syn, const char* sum, const char* desc,
+                       std::initializer_list<CliOption> opts, const char* exits, CliHandler f)
+    : name(n), synopsis(syn), summary(sum), description(desc), options(opts), exitStatus(exits), handler(f)
 {
     registry().append(this);
+}
+
+int cliUsage(CliContext& ctx, const QString& why)
+{
+    if (!why.isEmpty())
+        ctx.err << "raskladka-cli: " << why << "\n";
+    ctx.err << "usage: raskladka-cli " << QString::fromUtf8(ctx.synopsis) << "\n";
+    ctx.err.flush();
+    return ExitUsage;
 }
 
 int cliFail(CliContext& ctx, int status, const QString& message)
@@ -87,10 +90,10 @@ int main(int argc, char** argv)
         if (name != QLatin1String(c->name))
             continue;
         if (args.contains("--help") || args.contains("-h")) {
-            out << "Usage: raskladka-cli " << QString::fromUtf8(c->synopsis) << "\n" << QString::fromUtf8(c->help) << "\n";
+            printCommandHelp(out, *c);
             return ExitOk;
         }
-        CliContext ctx{args, out, err};
+        CliContext ctx{args, out, err, c->synopsis};
         const int rc = c->handler(ctx);
         out.flush();
         err.flush();

@@ -6,6 +6,8 @@
 #include "layoutsource.h"
 #include "portsource.h"
 
+#include <QFileInfo>
+
 QByteArray imageToSend(CliContext& ctx, const QString& path)
 {
     LayoutFile file = loadLayoutFile(path);
@@ -32,12 +34,12 @@ QByteArray imageToSend(CliContext& ctx, const QString& path)
     return QByteArray(reinterpret_cast<const char*>(file.model->image()), ImageSize);
 }
 
-int takeImageArgument(CliContext& ctx, const char* usage, bool verify, const LoaderTimings& timings, QByteArray& image)
+int takeImageArgument(CliContext& ctx, bool verify, const LoaderTimings& timings, QByteArray& image)
 {
     if (!verify && timings.readMs != LoaderTimings{}.readMs)
-        return cliFail(ctx, ExitUsage, QStringLiteral("--read-wait относится к --verify\n") + QLatin1String(usage));
+        return cliUsage(ctx, QStringLiteral("--read-wait относится к --verify"));
     if (ctx.args.size() != 1 || ctx.args.first().startsWith(QLatin1Char('-')))
-        return cliFail(ctx, ExitUsage, QLatin1String(usage));
+        return cliUsage(ctx);
     const QString path = ctx.args.first();
     if (layoutKindOf(path) == LayoutKind::Unknown)
         return cliFail(ctx, ExitUsage,
@@ -50,6 +52,26 @@ int takeImageArgument(CliContext& ctx, const char* usage, bool verify, const Loa
     return -1;
 }
 
+namespace {
+// The device a port name stands for: "ttyACM0", "/dev/ttyACM0" and a link to
+// it are one keyboard, which must not be programmed twice at once.
+QString deviceOf(const QString& port)
+{
+    // As QSerialPort opens it: a bare name lives in /dev.
+    const QString location = port.contains(u'/') ? port : QStringLiteral("/dev/") + port;
+    const QString canonical = QFileInfo(location).canonicalFilePath();
+    return canonical.isEmpty() ? location : canonical;
+}
+
+void addPort(QStringList& ports, const QString& port)
+{
+    for (const QString& p : ports)
+        if (deviceOf(p) == deviceOf(port))
+            return;
+    ports << port;
+}
+}  // namespace
+
 bool takePorts(QStringList& args, QStringList& ports, bool& allPorts, QString* error)
 {
     allPorts = takeFlag(args, QStringLiteral("--all-ports"));
@@ -58,8 +80,7 @@ bool takePorts(QStringList& args, QStringList& ports, bool& allPorts, QString* e
             *error = QStringLiteral("--port ожидает имя порта");
             return false;
         }
-        if (!ports.contains(args.at(i + 1)))
-            ports << args.at(i + 1);
+        addPort(ports, args.at(i + 1));
         args.remove(i, 2);
     }
     return true;
@@ -68,8 +89,7 @@ bool takePorts(QStringList& args, QStringList& ports, bool& allPorts, QString* e
 void addPresentKeyboardPorts(QStringList& ports)
 {
     for (const PortInfo& p : keyboardPorts(SystemPortSource(true)))
-        if (!ports.contains(p.portName))
-            ports << p.portName;
+        addPort(ports, p.portName);
 }
 
 bool takeFlag(QStringList& args, const QString& flag)

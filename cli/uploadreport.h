@@ -14,11 +14,11 @@ QByteArray imageToSend(CliContext& ctx, const QString& path);
 // What is left in ctx.args once a command took its options: --read-wait only
 // with --verify, then exactly one FILE of a known kind, whose image it reads.
 // The exit status to end with, or -1 with `image` filled.
-int takeImageArgument(CliContext& ctx, const char* usage, bool verify, const LoaderTimings& timings, QByteArray& image);
+int takeImageArgument(CliContext& ctx, bool verify, const LoaderTimings& timings, QByteArray& image);
 
-// Takes every "--port P" and "--all-ports" out of `args`: the ports named, then
-// (with --all-ports) every keyboard port present, each once. False with
-// `error` for a --port without a name.
+// Takes every "--port P" and "--all-ports" out of `args`: the ports named, each
+// device once however it is named. False with `error` for a --port without a
+// name. The ports present are added by addPresentKeyboardPorts().
 bool takePorts(QStringList& args, QStringList& ports, bool& allPorts, QString* error);
 void addPresentKeyboardPorts(QStringList& ports);
 

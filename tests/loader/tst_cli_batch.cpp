@@ -189,6 +189,24 @@ private slots:
         QVERIFY2(wall < (AnswerMs + RebootMs + ReadMs) / 1000.0 + 3.0, qPrintable(QString::number(wall)));
     }
 
+    void onePortVerifiedWithTheLoadersLog()
+    {
+        QTemporaryDir dir;
+        const QString kmp = writeKeymap(dir);
+        for (const bool keepsIt : {true, false}) {
+            SimKeyboard sim;
+            QVERIFY2(sim.start(Fast + (keepsIt ? QStringList{} : QStringList{"--keep-wrong", "5"})), qPrintable(sim.error()));
+            const ProgramRun r = cli(QStringList{"upload", kmp, "--port", sim.path(), "--verify"} + Waits);
+            QCOMPARE(r.status, keepsIt ? 0 : 1);
+            QVERIFY(r.out.isEmpty());
+            const QStringList lines = r.err.split('\n', Qt::SkipEmptyParts);
+            // The upload's log, the read-back's log, then the verdict.
+            QVERIFY(lines.indexOf("Готово!") < lines.indexOf("Раскладка получена."));
+            QCOMPARE(lines.last(), keepsIt ? QStringLiteral("Сверка совпала.")
+                                           : QStringLiteral("Сверка не совпала: слот 5 (клавиша (1, 3))"));
+        }
+    }
+
     void allPortsFindsThePresentKeyboards()
     {
         QTemporaryDir dir;
@@ -202,11 +220,15 @@ private slots:
         }
         // Not a keyboard, and a keyboard that is not plugged in: neither is tried.
         extra << "/dev/null=Modem" << dir.filePath("absent") + Mark;
-        const ProgramRun r = cli(QStringList{"upload", kmp, "--all-ports"} + UploadWaits, extra.join(';'));
+        // The first one also named through a link of its own: still one keyboard, programmed once.
+        QVERIFY(QFile::link(sims.front()->path(), dir.filePath("first")));
+        const ProgramRun r = cli(QStringList{"upload", kmp, "--port", dir.filePath("first"), "--all-ports"} + UploadWaits,
+                                 extra.join(';'));
         QVERIFY2(r.status == 0, qPrintable(r.out + r.err));
         QCOMPARE(r.out.split('\n', Qt::SkipEmptyParts).last(), QStringLiteral("3 из 3 запрограммированы"));
-        for (const auto& sim : sims)
-            QVERIFY(lineFor(r.out, sim->path()).startsWith(sim->path() + ": Готово!, "));
+        QVERIFY(lineFor(r.out, dir.filePath("first")).startsWith(dir.filePath("first") + ": Готово!, "));
+        for (size_t i = 1; i < sims.size(); ++i)
+            QVERIFY(lineFor(r.out, sims[i]->path()).startsWith(sims[i]->path() + ": Готово!, "));
         QVERIFY(!r.out.contains("absent") && !r.out.contains("/dev/null"));
 
         const ProgramRun none = cli({"upload", kmp, "--all-ports"}, "/dev/null=Modem");
