@@ -91,5 +91,6 @@ void printOverview(QTextStream& s, const QList<const CliCommand*>& commands)
         s << synopsisLines(*c, QStringLiteral("  ")) << "\n      " << QString::fromUtf8(c->summary) << "\n";
     s << "\nExit status: 0 success, 1 invalid input or a failed transfer, 2 usage error\n"
          "(diff: 1 when the two differ, 2 also when one cannot be read).\n"
-         "raskladka-cli COMMAND --help describes one command.\n";
+         "raskladka-cli COMMAND --help describes one command; raskladka-cli --version\n"
+         "prints the version.\n";
 }

@@ -51,13 +51,13 @@ _raskladka_cli()
         dump) opts="--json" ;;
         print) opts="--sheet -o --output" ;;
         ports) opts="--all" ;;
-        upload) opts="--port --all-ports --verify --answer-wait --reboot-wait -v --verbose" ;;
+        upload) opts="--port --all-ports --verify --answer-wait --reboot-wait --read-wait -v --verbose" ;;
         read) opts="--port --read-wait -v --verbose" ;;
-        station) opts="--verify --count --log" ;;
-        diff) opts="--labels --json" ;;
+        station) opts="--verify --count --log --answer-wait --reboot-wait --read-wait" ;;
+        diff) opts="--labels --json --read-wait" ;;
     esac
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W "$opts --help" -- "$cur"))
+        COMPREPLY=($(compgen -W "$opts -h --help" -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return
     fi
