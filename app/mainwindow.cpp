@@ -30,11 +30,6 @@ const QString KeyStyleSheet = QStringLiteral(
     " QPushButton::pressed, QPushButton::checked {border: 2px dashed rgb(0, 0, 0);border-radius: 15px;};\n"
     "border: 1px solid rgb(205, 205, 205);border-radius: 15px;\n");
 
-bool isCovered(int col, int row)
-{
-    return (col == 11 && row == 3) || (col == 11 && row == 4) || (col == 12 && row == 4);
-}
-
 // Geometry of a key button from the designed position of the first key.
 QRect keyRect(const QRect& base, int col, int row)
 {
@@ -71,7 +66,7 @@ MainWindow::MainWindow(QWidget* parent)
     for (int col = 0; col < 13; ++col)
         for (int row = 0; row < 6; ++row) {
             QPushButton* b = keyButtons[col * 6 + row];
-            if (isCovered(col, row))
+            if (isCoveredKey(col, row))
                 b->hide();
             else
                 b->setGeometry(keyRect(base, col, row));

@@ -123,8 +123,6 @@ QString shown(const QJsonValue& v)
     return QString::number(v.toInt());
 }
 
-bool hiddenKey(int c, int r) { return (c == 11 && (r == 3 || r == 4)) || (c == 12 && r == 4); }
-
 bool hasSlot(int c, int r)
 {
     for (const TKeySlot& s : KeySlots)
@@ -167,7 +165,7 @@ QJsonObject compare(const Side& a, const Side& b, bool labels)
                 continue;
             key[QLatin1String("col")] = c;
             key[QLatin1String("row")] = r;
-            key[QLatin1String("hidden")] = hiddenKey(c, r);
+            key[QLatin1String("hidden")] = isCoveredKey(c, r);
             keys.append(key);
         }
     QJsonObject out{{"a", a.name}, {"b", b.name}, {"keys", keys}};

@@ -23,8 +23,6 @@ QString styleName(TFontStyle s)
     return QStringLiteral("нестандартный");
 }
 
-bool hiddenKey(int c, int r) { return (c == 11 && (r == 3 || r == 4)) || (c == 12 && r == 4); }
-
 void printTable(QTextStream& out, const QString& path, const LayoutFile& file)
 {
     const KeyMapImgClass& m = *file.model;
@@ -35,7 +33,7 @@ void printTable(QTextStream& out, const QString& path, const LayoutFile& file)
         for (int r = 0; r < KeyRows; ++r) {
             const TKeyMap map = m.getKeyMap(c, r);
             out << QStringLiteral("Клавиша (%1, %2)%3: кодов %4, пары").arg(c).arg(r)
-                       .arg(hiddenKey(c, r) ? QStringLiteral(" (скрыта)") : QString()).arg(map.count);
+                       .arg(isCoveredKey(c, r) ? QStringLiteral(" (скрыта)") : QString()).arg(map.count);
             for (int j = 0; j < 5; ++j) {
                 out << ' ' << hex2(map.pairs[j].modifiers) << ':' << hex2(map.pairs[j].code);
                 if (j < map.count)

@@ -49,11 +49,6 @@ public:
         }
         m_err.flush();
     }
-    void setPortButtonText(const QString&) override {}
-    void setTransferButtonText(const QString&) override {}
-    void setPortButtonEnabled(bool) override {}
-    void setTransferButtonEnabled(bool) override {}
-    void setExitButtonEnabled(bool) override {}
 
     void endProgressLine()
     {

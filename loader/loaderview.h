@@ -19,9 +19,10 @@ public:
     // 0..880: the index of the image byte just written.
     virtual void setProgress(int value) = 0;
 
-    virtual void setPortButtonText(const QString& text) = 0;
-    virtual void setTransferButtonText(const QString& text) = 0;
-    virtual void setPortButtonEnabled(bool enabled) = 0;
-    virtual void setTransferButtonEnabled(bool enabled) = 0;
-    virtual void setExitButtonEnabled(bool enabled) = 0;
+    // The dialog's buttons; a view without them (the command line) has nothing to change.
+    virtual void setPortButtonText(const QString&) {}
+    virtual void setTransferButtonText(const QString&) {}
+    virtual void setPortButtonEnabled(bool) {}
+    virtual void setTransferButtonEnabled(bool) {}
+    virtual void setExitButtonEnabled(bool) {}
 };

@@ -51,11 +51,6 @@ private:
     void appendLog(const QString&) override {}
     void resetProgress() override {}
     void setProgress(int) override {}
-    void setPortButtonText(const QString&) override {}
-    void setTransferButtonText(const QString&) override {}
-    void setPortButtonEnabled(bool) override {}
-    void setTransferButtonEnabled(bool) override {}
-    void setExitButtonEnabled(bool) override {}
 
     QByteArray m_sent;
     QByteArray m_readBack;

@@ -60,3 +60,10 @@ constexpr int KeyCols = 13;
 constexpr int KeyRows = 6;
 constexpr int LabelLines = 5;
 constexpr int LabelUnits = 24;  // UTF-16 code units of one stored text
+
+// (11,3), (11,4) and (12,4) lie under the wide key (12,3) and the tall keys (11,5) and
+// (12,5): they stay in the model but are neither shown nor printed.
+constexpr bool isCoveredKey(int col, int row)
+{
+    return (col == 11 && (row == 3 || row == 4)) || (col == 12 && row == 4);
+}

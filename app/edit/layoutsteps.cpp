@@ -29,8 +29,21 @@ QString keyNumber(QPoint key)
     return QStringLiteral("%1,%2").arg(key.x() + 1).arg(key.y() + 1);
 }
 
+LayoutStep::LayoutStep(LayoutEditor& editor, const QString& text, bool applied)
+    : QUndoCommand(text), m_editor(editor), m_skipRedo(applied)
+{
+}
+
+void LayoutStep::redo()
+{
+    if (m_skipRedo)
+        m_skipRedo = false;
+    else
+        show(true);
+}
+
 KeysStep::KeysStep(LayoutEditor& editor, const QString& text, QList<KeyChange> changes, bool applied)
-    : QUndoCommand(text), m_editor(editor), m_changes(std::move(changes)), m_skipRedo(applied)
+    : LayoutStep(editor, text, applied), m_changes(std::move(changes))
 {
 }
 
@@ -45,36 +58,14 @@ void KeysStep::show(bool after)
     m_editor.redrawKeys(keys);
 }
 
-void KeysStep::undo() { show(false); }
-
-void KeysStep::redo()
-{
-    if (m_skipRedo) {
-        m_skipRedo = false;
-        return;
-    }
-    show(true);
-}
-
 FontStep::FontStep(LayoutEditor& editor, QString before, QString after, bool applied)
-    : QUndoCommand(QStringLiteral("шрифт макета")), m_editor(editor), m_before(std::move(before)),
-      m_after(std::move(after)), m_skipRedo(applied)
+    : LayoutStep(editor, QStringLiteral("шрифт макета"), applied), m_before(std::move(before)),
+      m_after(std::move(after))
 {
 }
 
-void FontStep::show(const QString& family)
+void FontStep::show(bool after)
 {
-    m_editor.layout().setFontFamily(family);
+    m_editor.layout().setFontFamily(after ? m_after : m_before);
     m_editor.redrawAllKeys();
-}
-
-void FontStep::undo() { show(m_before); }
-
-void FontStep::redo()
-{
-    if (m_skipRedo) {
-        m_skipRedo = false;
-        return;
-    }
-    show(m_after);
 }

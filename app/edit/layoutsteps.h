@@ -36,38 +36,44 @@ struct KeyChange {
 // The keys whose content differs between `before` and the layout now.
 QList<KeyChange> changesSince(const LayoutKeys& before, const KeyMapImgClass& now);
 
-// A change of some keys. `applied`: the layout already holds `after` (the specified
-// commands change it in their own order and redraw it themselves), so the first redo
-// only records the step.
-class KeysStep : public QUndoCommand
+// A step shows the layout before or after its change. `applied`: the layout already
+// holds the change (the menu commands make it in their own order and redraw it
+// themselves), so the first redo only records the step.
+class LayoutStep : public QUndoCommand
 {
 public:
-    KeysStep(LayoutEditor& editor, const QString& text, QList<KeyChange> changes, bool applied);
-    void undo() override;
+    void undo() override { show(false); }
     void redo() override;
 
-private:
-    void show(bool after);
-
+protected:
+    LayoutStep(LayoutEditor& editor, const QString& text, bool applied);
+    virtual void show(bool after) = 0;
     LayoutEditor& m_editor;
-    QList<KeyChange> m_changes;
+
+private:
     bool m_skipRedo;
 };
 
+// A change of some keys.
+class KeysStep : public LayoutStep
+{
+public:
+    KeysStep(LayoutEditor& editor, const QString& text, QList<KeyChange> changes, bool applied);
+
+private:
+    void show(bool after) override;
+    QList<KeyChange> m_changes;
+};
+
 // A change of the label font family; every face shows it.
-class FontStep : public QUndoCommand
+class FontStep : public LayoutStep
 {
 public:
     FontStep(LayoutEditor& editor, QString before, QString after, bool applied);
-    void undo() override;
-    void redo() override;
 
 private:
-    void show(const QString& family);
-
-    LayoutEditor& m_editor;
+    void show(bool after) override;
     QString m_before, m_after;
-    bool m_skipRedo;
 };
 
 // Names of the steps, as "Отменить: ..." shows them; keys numbered as the editor shows them.

@@ -40,7 +40,7 @@ void buildKeymapSheetScene(QGraphicsScene& scene, const KeyMapImgClass& model)
     const QPen outline(QBrush(grey), 10, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     for (int col = 0; col < KeyCols; ++col) {
         for (int row = 0; row < KeyRows; ++row) {
-            if (isCoveredPosition(col, row))
+            if (isCoveredKey(col, row))
                 continue;
             const QPoint pos = sheetTilePos(PrintSheet::Codes, col, row);
             const QSize size = model.getBtnSize(col, row);

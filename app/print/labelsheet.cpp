@@ -52,7 +52,7 @@ void buildLabelSheetScene(QGraphicsScene& scene, const KeyMapImgClass& model)
     scene.setSceneRect(sheetSceneRect(PrintSheet::Labels));
     for (int col = 0; col < KeyCols; ++col) {
         for (int row = 0; row < KeyRows; ++row) {
-            if (isCoveredPosition(col, row))
+            if (isCoveredKey(col, row))
                 continue;
             const QPoint pos = sheetTilePos(PrintSheet::Labels, col, row);
             const QSize size = model.getBtnSize(col, row);

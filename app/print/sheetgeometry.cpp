@@ -1,10 +1,5 @@
 #include "sheetgeometry.h"
 
-bool isCoveredPosition(int col, int row)
-{
-    return (col == 11 && row == 3) || (col == 11 && row == 4) || (col == 12 && row == 4);
-}
-
 QPoint sheetTilePos(PrintSheet sheet, int col, int row)
 {
     const int shift = sheet == PrintSheet::Codes ? 10 : 0;

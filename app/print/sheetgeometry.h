@@ -12,10 +12,6 @@ enum class PrintSheet {
 
 constexpr int SheetPitch = 105;
 
-// (11,3), (11,4) and (12,4) lie under the wide and tall keys: kept in the model,
-// never printed.
-bool isCoveredPosition(int col, int row);
-
 // Top-left corner of a key's tile on a sheet, in scene units. The listing is
 // shifted by 10 units so that its tiles' thick rounded outline stays inside the
 // rendered area.

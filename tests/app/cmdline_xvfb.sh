@@ -3,14 +3,7 @@
 # its name in the title; a missing file is reported in the message window.
 set -u
 bin=$1 sample=$2
-for tool in xvfb-run xdotool; do
-  command -v $tool >/dev/null || { echo "$tool not installed"; exit 1; }
-done
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export XDG_RUNTIME_DIR=$work/runtime
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
+. "$(dirname "$0")/xvfb_probe.sh" xdotool
 cp "$sample" "$work/макет 1.btv"
 cat > "$work/probe.sh" <<PROBE
 set -u
@@ -29,9 +22,4 @@ timeout 20 xdotool search --sync --pid \$pid --name "^Ошибка\\\$" >/dev/nu
 kill \$pid; wait \$pid 2>/dev/null
 exit 0
 PROBE
-cd "$work" && xvfb-run -a -s "-screen 0 1600x900x24" bash "$work/probe.sh"
-rc=$?
-if [ -s "$work/stderr" ]; then
-  echo "error output:"; cat "$work/stderr"; exit 1
-fi
-exit $rc
+run_probe

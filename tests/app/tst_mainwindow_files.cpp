@@ -3,6 +3,8 @@
 #include "keymapimgclass.h"
 #include "keynames.h"
 
+#include "testfiles.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -19,18 +21,6 @@
 #include "testkeymaps.h"
 
 namespace {
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 // A layout with something different in every field of every key.
 void randomLayout(KeyMapImgClass& m, quint32 seed)

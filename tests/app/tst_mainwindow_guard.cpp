@@ -8,6 +8,8 @@
 #include "keymapimgclass.h"
 #include "layoutjson.h"
 
+#include "testfiles.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
@@ -20,13 +22,6 @@
 
 namespace {
 using Answer = MainWindowHooks::SaveChanges;
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 void makeModified(MainWindow& w)
 {

@@ -3,6 +3,8 @@
 #include "keyimage.h"
 #include "tools/simkbdprocess.h"
 
+#include "testfiles.h"
+
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
@@ -55,12 +57,6 @@ QString writeKeymap(const QTemporaryDir& dir)
     if (!f.open(QIODevice::WriteOnly) || f.write(sampleKeymap()) != ImageSize)
         return {};
     return path;
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // The result line printed for `port`, or an empty string.

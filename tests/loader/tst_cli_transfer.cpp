@@ -4,6 +4,8 @@
 #include "layoutsource.h"
 #include "tools/simkbdprocess.h"
 
+#include "testfiles.h"
+
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -23,19 +25,6 @@ Result cli(const QStringList& args, const QString& extraPorts = QString())
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("RASKLADKA_EXTRA_PORTS", extraPorts);
     return runProgram(QStringLiteral(RASKLADKA_CLI), args, 30000, env);
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
 }
 
 void fillSomeKeys(KeyMapImgClass& m)

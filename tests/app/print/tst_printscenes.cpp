@@ -132,9 +132,9 @@ private slots:
         int covered = 0;
         for (int c = 0; c < 13; ++c)
             for (int r = 0; r < 6; ++r)
-                covered += isCoveredPosition(c, r);
+                covered += isCoveredKey(c, r);
         QCOMPARE(covered, 3);
-        QVERIFY(isCoveredPosition(11, 3) && isCoveredPosition(11, 4) && isCoveredPosition(12, 4));
+        QVERIFY(isCoveredKey(11, 3) && isCoveredKey(11, 4) && isCoveredKey(12, 4));
     }
 
     void backgroundsTakeTheKeyColour()
