@@ -12,8 +12,15 @@ fail() { echo "\$1"; kill \$pid 2>/dev/null; exit 1; }
 pid=\$!
 win=\$(timeout 20 xdotool search --sync --pid \$pid --name "Редактор Раскладки" | head -1)
 [ -n "\$win" ] || fail "no window"
-title=\$(xdotool getwindowname \$win)
-[ "\$title" = "Редактор Раскладки $work/макет 1.btv" ] || fail "title: \$title"
+# The window maps before the file is read (slowly under the sanitizers), so the
+# title is polled until it names the file or the time runs out.
+want="Редактор Раскладки $work/макет 1.btv"
+for i in \$(seq 100); do
+  title=\$(xdotool getwindowname \$win)
+  [ "\$title" = "\$want" ] && break
+  sleep 0.2
+done
+[ "\$title" = "\$want" ] || fail "title: \$title"
 kill \$pid; wait \$pid 2>/dev/null
 
 "$bin" "$work/нет такого.btv" 2>>"$work/stderr" &
