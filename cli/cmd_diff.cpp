@@ -2,8 +2,12 @@
 #include "clicommand.h"
 
 #include "consoletransfer.h"
+#include "fileio.h"
+#include "imagecheck.h"
+#include "keyimage.h"
 #include "keynames.h"
 #include "layoutsource.h"
+#include "portsocket.h"
 #include "uploadreport.h"
 
 #include <QIODevice>
@@ -21,8 +25,10 @@ constexpr int ExitTrouble = 2;
 
 struct Side {
     QString name;
-    std::unique_ptr<KeyMapImgClass> model;
+    std::unique_ptr<KeyMapImgClass> model;  // null for a keyboard whose slots do not decode
+    QByteArray image;        // the 881 bytes the keyboard holds, or would hold once sent this layout
     bool hasLabels = false;  // a keymap or a keyboard holds codes only
+    QString decodeProblem;   // why a keyboard's image does not decode into keys
 };
 
 // The layout A or B names. False after saying why on standard error.
@@ -36,16 +42,18 @@ bool loadSide(CliContext& ctx, const QString& arg, const TransferOptions& option
             cliFail(ctx, ExitTrouble, QStringLiteral("port: без имени порта"));
             return false;
         }
-        QByteArray image(ImageSize, '\0');
-        if (!runTransfer(TransferKind::ReadBack, reinterpret_cast<uint8_t*>(image.data()), read, ctx.err)) {
+        const SocketPort socket = describePort(read.port, readSystemPorts());
+        side.name = QStringLiteral("port:") + socketText(socket.socket, socket.shownDevice());
+        side.image = QByteArray(ImageSize, '\0');
+        if (!runTransfer(TransferKind::ReadBack, reinterpret_cast<uint8_t*>(side.image.data()), read, ctx.err)) {
             cliFail(ctx, ExitTrouble, read.port + QStringLiteral(": раскладка не выгружена"));
             return false;
         }
         side.model = std::make_unique<KeyMapImgClass>();
-        const DecodeResult decoded = side.model->decodeImageReplacing(reinterpret_cast<const uint8_t*>(image.constData()));
+        const DecodeResult decoded = side.model->decodeImageReplacing(reinterpret_cast<const uint8_t*>(side.image.constData()));
         if (!decoded.complete()) {
-            cliFail(ctx, ExitTrouble, QStringLiteral("%1: неверное количество сканкодов в слоте %2").arg(read.port).arg(decoded.badSlot));
-            return false;
+            side.decodeProblem = QStringLiteral("%1: неверное количество сканкодов в слоте %2").arg(read.port).arg(decoded.badSlot);
+            side.model.reset();
         }
         return true;
     }
@@ -58,6 +66,17 @@ bool loadSide(CliContext& ctx, const QString& arg, const TransferOptions& option
     }
     side.model = std::move(file.model);
     side.hasLabels = file.kind != LayoutKind::Keymap;
+    if (file.kind == LayoutKind::Keymap) {
+        // A keymap goes to the keyboard byte for byte.
+        QString error;
+        if (!readFileHead(arg, ImageSize, side.image, &error)) {
+            cliFail(ctx, ExitTrouble, arg + QStringLiteral(": ") + error);
+            return false;
+        }
+    } else {
+        side.model->makeImage();
+        side.image = QByteArray(reinterpret_cast<const char*>(side.model->image()), ImageSize);
+    }
     return true;
 }
 
@@ -131,20 +150,55 @@ bool hasSlot(int c, int r)
     return false;
 }
 
-// Every difference, as --json prints it.
-QJsonObject compare(const Side& a, const Side& b, bool labels)
+QJsonObject slotSide(const QByteArray& image, int slot)
 {
+    const TKeyMap m = TKeyMap::fromBytes(reinterpret_cast<const uint8_t*>(image.constData()) + slot * TKeyMap::Size);
+    QJsonArray pairs;
+    for (const TKeyPair& p : m.pairs)
+        pairs.append(QJsonObject{{"modifiers", p.modifiers}, {"code", p.code}});
+    return QJsonObject{{"count", m.count}, {"pairs", pairs}};
+}
+
+// Every slot the keyboard stores that differs, the checksum too: what --verify compares.
+void compareImages(const Side& a, const Side& b, QJsonObject& out)
+{
+    QJsonArray slotDiffs;
+    for (int i = 0; i < ImageSlots; ++i) {
+        if (a.image.mid(i * TKeyMap::Size, TKeyMap::Size) == b.image.mid(i * TKeyMap::Size, TKeyMap::Size))
+            continue;
+        QJsonObject slot{{"slot", i}, {"a", slotSide(a.image, i)}, {"b", slotSide(b.image, i)}};
+        const TKeySlot k = KeySlots[i];
+        slot[QLatin1String("key")] = k.isKey() ? QJsonValue(QJsonObject{{"col", k.col}, {"row", k.row}}) : QJsonValue();
+        slotDiffs.append(slot);
+    }
+    out[QLatin1String("slots")] = slotDiffs;
+    const int ca = uint8_t(a.image[ImageChecksumOffset]);
+    const int cb = uint8_t(b.image[ImageChecksumOffset]);
+    if (ca != cb)
+        out[QLatin1String("checksum")] = QJsonObject{{"a", ca}, {"b", cb}};
+}
+
+// Every difference, as --json prints it. `keysOnly`: what each key sends, as
+// the layout decodes, instead of every slot the keyboard stores.
+QJsonObject compare(const Side& a, const Side& b, bool labels, bool keysOnly)
+{
+    QJsonObject out{{"a", a.name}, {"b", b.name}};
+    if (!keysOnly)
+        compareImages(a, b, out);
     QJsonArray keys;
     for (int c = 0; c < KeyCols; ++c)
         for (int r = 0; r < KeyRows; ++r) {
-            // A keymap or keyboard cannot hold the keys that have no slot in the image.
-            if ((!a.hasLabels || !b.hasLabels) && !hasSlot(c, r))
-                continue;
+            // A keymap or keyboard cannot hold the keys that have no slot in the image;
+            // the image comparison has already seen the rest.
+            const bool inImage = hasSlot(c, r);
+            const bool bothLabelled = a.hasLabels && b.hasLabels;
             QJsonObject key;
-            const QJsonArray ca = codes(*a.model, c, r);
-            const QJsonArray cb = codes(*b.model, c, r);
-            if (ca != cb)
-                key[QLatin1String("codes")] = QJsonObject{{"a", ca}, {"b", cb}};
+            if ((keysOnly && (inImage || bothLabelled)) || (!keysOnly && !inImage && bothLabelled)) {
+                const QJsonArray ca = codes(*a.model, c, r);
+                const QJsonArray cb = codes(*b.model, c, r);
+                if (ca != cb)
+                    key[QLatin1String("codes")] = QJsonObject{{"a", ca}, {"b", cb}};
+            }
             if (labels) {
                 QJsonArray lines;
                 for (int l = 0; l < LabelLines; ++l)
@@ -168,11 +222,33 @@ QJsonObject compare(const Side& a, const Side& b, bool labels)
             key[QLatin1String("hidden")] = isCoveredKey(c, r);
             keys.append(key);
         }
-    QJsonObject out{{"a", a.name}, {"b", b.name}, {"keys", keys}};
+    out[QLatin1String("keys")] = keys;
     if (labels && a.model->getFontFamily() != b.model->getFontFamily())
         out[QLatin1String("fontFamily")] = QJsonObject{{"a", a.model->getFontFamily()}, {"b", b.model->getFontFamily()}};
-    out[QLatin1String("equal")] = keys.isEmpty() && !out.contains(QLatin1String("fontFamily"));
+    out[QLatin1String("equal")] = keys.isEmpty() && out[QLatin1String("slots")].toArray().isEmpty() &&
+                                  !out.contains(QLatin1String("checksum")) && !out.contains(QLatin1String("fontFamily"));
     return out;
+}
+
+// A slot's content: the codes its count covers, then any pair beyond the count that is set.
+QString slotContentText(const QJsonObject& side)
+{
+    const int count = side[QLatin1String("count")].toInt();
+    const QJsonArray pairs = side[QLatin1String("pairs")].toArray();
+    QJsonArray used;
+    for (int j = 0; j < count && j < 5; ++j)
+        used.append(pairs[j]);
+    QString text = count > 5 ? QStringLiteral("количество %1").arg(count) : codesText(used);
+    QStringList beyond;
+    for (int j = qMin(count, 5); j < 5; ++j) {
+        const int m = pairs[j][QLatin1String("modifiers")].toInt();
+        const int c = pairs[j][QLatin1String("code")].toInt();
+        if (m || c)
+            beyond << hex2(m) + ':' + hex2(c);
+    }
+    if (!beyond.isEmpty())
+        text += QStringLiteral(" [за количеством: %1]").arg(beyond.join(QStringLiteral(", ")));
+    return text;
 }
 
 void printText(QTextStream& out, const QJsonObject& diff)
@@ -180,11 +256,20 @@ void printText(QTextStream& out, const QJsonObject& diff)
     const QJsonObject family = diff[QLatin1String("fontFamily")].toObject();
     if (!family.isEmpty())
         out << QStringLiteral("Шрифт макета: «%1» → «%2»\n").arg(family["a"].toString(), family["b"].toString());
+    const QJsonArray slotDiffs = diff[QLatin1String("slots")].toArray();
+    for (const QJsonValue& slot : slotDiffs) {
+        QString where = slotText(slot["slot"].toInt());
+        where[0] = where[0].toUpper();
+        out << where << QStringLiteral(", коды: ") << slotContentText(slot["a"].toObject()) << " → "
+            << slotContentText(slot["b"].toObject()) << "\n";
+    }
+    const QJsonObject checksum = diff[QLatin1String("checksum")].toObject();
+    if (!checksum.isEmpty())
+        out << QStringLiteral("Контрольная сумма: 0x%1 → 0x%2\n").arg(hex2(checksum["a"].toInt()), hex2(checksum["b"].toInt()));
     const QJsonArray keys = diff[QLatin1String("keys")].toArray();
     for (const QJsonValue& k : keys) {
-        const QString key = QStringLiteral("Клавиша (%1, %2)%3")
-                                .arg(k["col"].toInt())
-                                .arg(k["row"].toInt())
+        const QString key = QStringLiteral("Клавиша %1%2")
+                                .arg(keyPlaceText(k["col"].toInt(), k["row"].toInt()))
                                 .arg(k["hidden"].toBool() ? QStringLiteral(" (скрыта)") : QString());
         if (k["codes"].isObject())
             out << key << QStringLiteral(", коды: ") << codesText(k["codes"]["a"].toArray()) << " → "
@@ -201,15 +286,25 @@ void printText(QTextStream& out, const QJsonObject& diff)
             out << key << QStringLiteral(", фон: ") << k["background"]["a"].toString() << " → "
                 << k["background"]["b"].toString() << "\n";
     }
+    QStringList counts;
+    if (!slotDiffs.isEmpty())
+        counts << QStringLiteral("слотов %1").arg(slotDiffs.size());
+    if (!checksum.isEmpty() && slotDiffs.isEmpty())
+        counts << QStringLiteral("контрольная сумма");
+    if (!keys.isEmpty())
+        counts << QStringLiteral("клавиш %1").arg(keys.size());
     if (diff[QLatin1String("equal")].toBool())
         out << QStringLiteral("Раскладки совпадают.\n");
+    else if (counts.isEmpty())  // the label font alone
+        out << QStringLiteral("Раскладки различаются.\n");
     else
-        out << QStringLiteral("Раскладки различаются: клавиш %1.\n").arg(keys.size());
+        out << QStringLiteral("Раскладки различаются: %1.\n").arg(counts.join(QStringLiteral(", ")));
 }
 
 int run(CliContext& ctx)
 {
     const bool labels = takeFlag(ctx.args, QStringLiteral("--labels"));
+    const bool keysOnly = takeFlag(ctx.args, QStringLiteral("--keys"));
     const bool json = takeFlag(ctx.args, QStringLiteral("--json"));
     TransferOptions options;
     QString error;
@@ -235,7 +330,11 @@ int run(CliContext& ctx)
     Side b;
     if (!loadSide(ctx, ctx.args[0], options, a) || !loadSide(ctx, ctx.args[1], options, b))
         return ExitTrouble;
-    const QJsonObject diff = compare(a, b, labels);
+    // Slot by slot needs no keys; what each key sends needs both decoded.
+    for (const Side* side : {&a, &b})
+        if (keysOnly && !side->model)
+            return cliFail(ctx, ExitTrouble, side->decodeProblem);
+    const QJsonObject diff = compare(a, b, labels, keysOnly);
     if (json) {
         ctx.out.flush();
         ctx.out.device()->write(QJsonDocument(diff).toJson());
@@ -247,12 +346,19 @@ int run(CliContext& ctx)
 }  // namespace
 
 static CliCommand reg{
-    "diff", "diff A B [--labels] [--json] [--read-wait MS]", "List the keys two layouts or keyboards set differently.",
+    "diff", "diff A B [--keys] [--labels] [--json] [--read-wait MS]",
+    "List what two layouts or keyboards hold differently.",
     "Compares two layouts, each a .kmp, .btv or .json file or port:P for the image read from the keyboard on "
-    "port P, and lists the keys whose codes differ, as (column, row) from 0 like dump. Codes are compared as "
-    "the keyboard gets them: the pairs in use, with the modifier masks the image sets. Against a keymap or a "
-    "keyboard, the keys that have no place in the image are left out.",
-    {{"--labels", "Also compare the label lines, colours, backgrounds and the label font (of .btv and .json "
+    "port P. By default it compares every slot the keyboard stores, as the verification of upload does: the "
+    "count and all "
+    "five code pairs of each of the 80 slotDiffs (key (13, 6) has three copies, slotDiffs 9 and 17 belong to no key), "
+    "and the checksum. A .kmp counts byte for byte, a .btv or .json as the image the editor builds from it. "
+    "Between two .btv or .json files the keys that have no slot in the image are compared as well.\n\n"
+    "Keys and slotDiffs are named as the editor shows them, column and row from 1; --json keeps its fields "
+    "(col, row) from 0, like dump --json.",
+    {{"--keys", "Compare only what each key sends, as the layout decodes: the pairs in use, with the modifier "
+                "masks the image sets."},
+     {"--labels", "Also compare the label lines, colours, backgrounds and the label font (of .btv and .json "
                   "only)."},
      {"--json", "Print the differences as JSON, for scripts."},
      {"--read-wait MS", "For port:P: time between the read request and reading the image (default 3500)."}},

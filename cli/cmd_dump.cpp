@@ -32,7 +32,7 @@ void printTable(QTextStream& out, const QString& path, const LayoutFile& file)
     for (int c = 0; c < KeyCols; ++c)
         for (int r = 0; r < KeyRows; ++r) {
             const TKeyMap map = m.getKeyMap(c, r);
-            out << QStringLiteral("Клавиша (%1, %2)%3: кодов %4, пары").arg(c).arg(r)
+            out << QStringLiteral("Клавиша %1%2: кодов %3, пары").arg(keyPlaceText(c, r))
                        .arg(isCoveredKey(c, r) ? QStringLiteral(" (скрыта)") : QString()).arg(map.count);
             for (int j = 0; j < 5; ++j) {
                 out << ' ' << hex2(map.pairs[j].modifiers) << ':' << hex2(map.pairs[j].code);

@@ -2,31 +2,29 @@
 #include "clicommand.h"
 
 #include "consoletransfer.h"
+#include "stationengine.h"
 #include "uploadreport.h"
 
 #include <QDateTime>
 #include <QEventLoop>
 #include <QFile>
-#include <QSet>
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include <csignal>
-#include <map>
 #include <memory>
 #include <unistd.h>
-#include <vector>
 
 namespace {
-constexpr int PollMs = 500;
-
-// Ctrl-C (or SIGTERM) asks the station to stop through this pipe; a second one ends it at once.
+// Ctrl-C (or SIGTERM) asks the station to stop through this pipe: the first
+// lets the transfers in flight finish, the second ends them with a row each.
 int g_stopPipe[2] = {-1, -1};
+int g_stopSignals = 0;
 void onStopSignal(int sig)
 {
     const char c = char(sig);
     [[maybe_unused]] const ssize_t n = ::write(g_stopPipe[1], &c, 1);
-    std::signal(sig, SIG_DFL);
+    if (++g_stopSignals >= 2)
+        std::signal(sig, SIG_DFL);
 }
 
 QString csvField(QString s)
@@ -50,11 +48,15 @@ QString verifiedText(Verification v)
 class Station
 {
 public:
-    Station(CliContext& ctx, QByteArray image, LoaderTimings timings, bool verify, int count, QFile* csv)
-        : m_ctx(ctx), m_image(std::move(image)), m_timings(timings), m_verify(verify), m_count(count), m_csv(csv)
+    Station(CliContext& ctx, StationEngine& engine, int count, QFile* csv)
+        : m_ctx(ctx), m_engine(engine), m_count(count), m_csv(csv)
     {
-        m_poll.setInterval(PollMs);
-        QObject::connect(&m_poll, &QTimer::timeout, &m_loop, [this] { scan(); });
+        QObject::connect(&engine, &StationEngine::keyboardFound, &m_loop, [this](const QString& socket, const QString& device) {
+            m_ctx.err << socketText(socket, device) << QStringLiteral(": клавиатура подключена, загрузка\n");
+            m_ctx.err.flush();
+        });
+        QObject::connect(&engine, &StationEngine::keyboardDone, &m_loop, [this](const UploadResult& r) { ended(r); });
+        QObject::connect(&engine, &StationEngine::idle, &m_loop, &QEventLoop::quit);
     }
 
     int run()
@@ -64,15 +66,17 @@ public:
             QObject::connect(m_stopNotifier.get(), &QSocketNotifier::activated, &m_loop, [this] {
                 char c;
                 [[maybe_unused]] const ssize_t n = ::read(g_stopPipe[0], &c, 1);
-                stop(QStringLiteral("остановка: загрузки, что идут, будут закончены"));
+                if (++m_signals == 1)
+                    stop(QStringLiteral("остановка: загрузки, что идут, будут закончены (ещё Ctrl-C: прервать их)"));
+                else
+                    m_engine.interrupt(QStringLiteral("прервано"));
             });
             std::signal(SIGINT, onStopSignal);
             std::signal(SIGTERM, onStopSignal);
         }
         m_ctx.err << QStringLiteral("Ожидание клавиатур (Ctrl-C: закончить)\n");
         m_ctx.err.flush();
-        scan();
-        m_poll.start();
+        m_engine.watch();
         m_loop.exec();
         std::signal(SIGINT, SIG_DFL);
         std::signal(SIGTERM, SIG_DFL);
@@ -85,37 +89,8 @@ public:
     }
 
 private:
-    void scan()
-    {
-        m_ended.clear();
-        QStringList present;
-        addPresentKeyboardPorts(present);
-        // Gone from the list: the next time it appears, it is a keyboard plugged in again.
-        for (auto it = m_handled.begin(); it != m_handled.end();)
-            it = present.contains(*it) || m_active.count(*it) ? std::next(it) : m_handled.erase(it);
-        if (m_stopping)
-            return;
-        for (const QString& port : present)
-            if (!m_handled.contains(port))
-                begin(port);
-    }
-
-    void begin(const QString& port)
-    {
-        m_handled.insert(port);
-        m_ctx.err << port << QStringLiteral(": клавиатура подключена, загрузка\n");
-        m_ctx.err.flush();
-        auto job = std::make_unique<UploadJob>(port, m_image, m_timings, m_verify);
-        QObject::connect(job.get(), &UploadJob::finished, &m_loop, [this](const UploadResult& r) { ended(r); });
-        job->start();
-        m_active[port] = std::move(job);
-    }
-
     void ended(const UploadResult& r)
     {
-        // Not destroyed inside its own signal: kept until the next scan.
-        m_ended.push_back(std::move(m_active[r.port]));
-        m_active.erase(r.port);
         (r.ok ? m_good : m_bad)++;
         const QDateTime now = QDateTime::currentDateTime();
         m_ctx.out << now.toString(QStringLiteral("HH:mm:ss")) << ' ' << resultLine(r)
@@ -136,38 +111,43 @@ private:
         }
         if (m_count > 0 && m_good >= m_count)
             stop({});
-        else if (m_stopping && m_active.empty())
-            m_loop.quit();
     }
 
     void stop(const QString& why)
     {
-        if (!why.isEmpty() && !m_stopping) {
+        if (!why.isEmpty() && !m_engine.stopping()) {
             m_ctx.err << why << "\n";
             m_ctx.err.flush();
         }
-        m_stopping = true;
-        m_poll.stop();
-        if (m_active.empty())
-            m_loop.quit();
+        m_engine.stop();
     }
 
     CliContext& m_ctx;
-    QByteArray m_image;
-    LoaderTimings m_timings;
-    bool m_verify;
+    StationEngine& m_engine;
     int m_count;
     QFile* m_csv;
     QEventLoop m_loop;
-    QTimer m_poll;
     std::unique_ptr<QSocketNotifier> m_stopNotifier;
-    QSet<QString> m_handled;  // programmed (or being programmed) since it appeared
-    std::map<QString, std::unique_ptr<UploadJob>> m_active;
-    std::vector<std::unique_ptr<UploadJob>> m_ended;
-    bool m_stopping = false;
+    int m_signals = 0;
     int m_good = 0;
     int m_bad = 0;
 };
+
+// Opens the log for appending; a new or empty file gets the header, a file
+// whose last line lacks its end gets one, so no row is joined onto another.
+bool openLog(QFile& csv)
+{
+    QFile tail(csv.fileName());
+    const bool unended = tail.open(QIODevice::ReadOnly) && tail.size() > 0 && tail.seek(tail.size() - 1) &&
+                         tail.read(1) != "\n";
+    if (!csv.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    if (csv.size() == 0)
+        csv.write("time,port,result,checksum,seconds,verified\n");
+    else if (unended)
+        csv.write("\n");
+    return true;
+}
 
 // Takes "--NAME VALUE" out of `args`. False with `error` when the value is missing.
 bool takeValue(QStringList& args, const QString& name, QString& value, QString* error)
@@ -207,13 +187,10 @@ int run(CliContext& ctx)
     if (const int status = takeImageArgument(ctx, verify, options.timings, image); status >= 0)
         return status;
     QFile csv(csvPath);
-    if (!csvPath.isEmpty()) {
-        if (!csv.open(QIODevice::WriteOnly | QIODevice::Append))
-            return cliFail(ctx, ExitInvalid, csvPath + QStringLiteral(": ") + csv.errorString());
-        if (csv.size() == 0)
-            csv.write("time,port,result,checksum,seconds,verified\n");
-    }
-    Station station(ctx, image, options.timings, verify, count, csvPath.isEmpty() ? nullptr : &csv);
+    if (!csvPath.isEmpty() && !openLog(csv))
+        return cliFail(ctx, ExitInvalid, csvPath + QStringLiteral(": ") + csv.errorString());
+    StationEngine engine(image, options.timings, verify);
+    Station station(ctx, engine, count, csvPath.isEmpty() ? nullptr : &csv);
     return station.run();
 }
 }  // namespace
@@ -222,16 +199,23 @@ static CliCommand reg{
     "station", "station FILE [--verify] [--count N] [--log FILE.csv] [--answer-wait MS] [--reboot-wait MS] "
                "[--read-wait MS]",
     "Program each keyboard as it is plugged in.",
-    "Watches the keyboard ports (every 500 ms; RASKLADKA_EXTRA_PORTS entries count while their path exists) "
-    "and programs each keyboard as soon as it appears, as upload does, printing a line per keyboard with the "
-    "running tally. A keyboard that stays plugged in is programmed once; unplugged and plugged in again, it "
-    "is programmed again.\n\n"
+    "Programs each keyboard as soon as it appears, as upload does, printing a line per keyboard with the "
+    "running tally. A keyboard is known by its socket: its /dev/serial/by-path link (stable while it "
+    "re-enumerates), else the port name; an entry of RASKLADKA_EXTRA_PORTS is its path's socket while the path "
+    "exists. Ports are looked at when udev tells of a change, and every 500 ms.\n\n"
+    "A keyboard pulled out during its transfer or read-back fails at once, and the next one in that socket is "
+    "programmed as soon as it appears. One that leaves during its restart wait and comes back in time is the "
+    "same keyboard: not programmed again and, with --verify, read back once it is there. Where the port "
+    "reports a USB serial number and another comes back, the first keyboard's row says it was removed and the "
+    "new one is programmed. Without a serial number and without --verify, a keyboard swapped in during the "
+    "restart wait cannot be told from one that restarted: use --verify at a station.\n\n"
     "It goes on until N keyboards were programmed, or Ctrl-C, which lets the transfers in flight finish "
-    "first (a second Ctrl-C ends it at once); then it prints the tally.",
+    "first (a second Ctrl-C ends them, with a row \"прервано\" each); then it prints the tally.",
     {{"--verify", "Read each image back after the restart wait and compare it, as upload --verify does."},
      {"--count N", "Stop once N keyboards were programmed (N from 1)."},
-     {"--log FILE.csv", "Append a row per keyboard: time,port,result,checksum,seconds,verified (verified is "
-                        "да or нет with --verify, empty without); a new or empty file gets that header first."},
+     {"--log FILE.csv", "Append a row per keyboard: time,port,result,checksum,seconds,verified (port is the "
+                        "socket; verified is да or нет with --verify, empty without); a new or empty file gets "
+                        "that header first."},
      {"--answer-wait MS", "Time between the last byte sent and reading the answer (default 5000)."},
      {"--reboot-wait MS", "Time the keyboard is given to restart (default 5000)."},
      {"--read-wait MS", "With --verify: time between the read request and reading the image (default 3500)."}},

@@ -5,12 +5,11 @@
 #include "consoletransfer.h"
 #include "imagecheck.h"
 #include "keyimage.h"
+#include "stationengine.h"
 #include "uploadreport.h"
 
 #include <QEventLoop>
 
-#include <memory>
-#include <vector>
 
 namespace {
 // One keyboard, with the loader's whole log on standard error.
@@ -37,24 +36,20 @@ int uploadMany(CliContext& ctx, const QByteArray& image, const QStringList& port
                bool verify)
 {
     QEventLoop loop;
-    std::vector<std::unique_ptr<UploadJob>> jobs;
+    StationEngine engine(image, options.timings, verify);
     QStringList failed;
-    int left = int(ports.size());
-    for (const QString& port : ports) {
-        jobs.push_back(std::make_unique<UploadJob>(port, image, options.timings, verify));
-        QObject::connect(jobs.back().get(), &UploadJob::finished, &loop, [&](const UploadResult& r) {
-            ctx.out << resultLine(r) << "\n";
-            ctx.out.flush();
-            if (!r.ok)
-                failed << r.port;
-            if (--left == 0)
-                loop.quit();
-        });
-    }
-    for (const auto& job : jobs)
-        job->start();
+    int total = 0;
+    QObject::connect(&engine, &StationEngine::keyboardDone, &loop, [&](const UploadResult& r) {
+        ctx.out << resultLine(r) << "\n";
+        ctx.out.flush();
+        ++total;
+        if (!r.ok)
+            failed << r.port;
+    });
+    QObject::connect(&engine, &StationEngine::idle, &loop, &QEventLoop::quit);
+    engine.programOnce(ports);
     loop.exec();
-    ctx.out << summaryLine(int(ports.size() - failed.size()), int(ports.size()), failed) << "\n";
+    ctx.out << summaryLine(total - int(failed.size()), total, failed) << "\n";
     return failed.isEmpty() ? ExitOk : ExitInvalid;
 }
 

@@ -4,16 +4,13 @@
 #include "filemessages.h"
 #include "keymapfile.h"
 #include "layoutsource.h"
-#include "portsource.h"
+#include "portsocket.h"
 
 #include <QFileInfo>
 
 QByteArray imageToSend(CliContext& ctx, const QString& path)
 {
     LayoutFile file = loadLayoutFile(path);
-    if (file.kind == LayoutKind::Keymap && file.fileSize > KeymapFileSize)
-        file.problems << QStringLiteral("%1: в файле %2 байт, карта сканкодов занимает %3")
-                             .arg(MsgFormatError).arg(file.fileSize).arg(KeymapFileSize);
     if (!file.valid()) {
         for (const QString& p : file.problems)
             ctx.err << "raskladka-cli: " << path << ": " << p << "\n";
@@ -53,20 +50,10 @@ int takeImageArgument(CliContext& ctx, bool verify, const LoaderTimings& timings
 }
 
 namespace {
-// The device a port name stands for: "ttyACM0", "/dev/ttyACM0" and a link to
-// it are one keyboard, which must not be programmed twice at once.
-QString deviceOf(const QString& port)
-{
-    // As QSerialPort opens it: a bare name lives in /dev.
-    const QString location = port.contains(u'/') ? port : QStringLiteral("/dev/") + port;
-    const QString canonical = QFileInfo(location).canonicalFilePath();
-    return canonical.isEmpty() ? location : canonical;
-}
-
 void addPort(QStringList& ports, const QString& port)
 {
     for (const QString& p : ports)
-        if (deviceOf(p) == deviceOf(port))
+        if (portDevice(p) == portDevice(port))
             return;
     ports << port;
 }
@@ -88,8 +75,8 @@ bool takePorts(QStringList& args, QStringList& ports, bool& allPorts, QString* e
 
 void addPresentKeyboardPorts(QStringList& ports)
 {
-    for (const PortInfo& p : keyboardPorts(SystemPortSource(true)))
-        addPort(ports, p.portName);
+    for (const SocketPort& p : presentKeyboardSockets())
+        addPort(ports, p.socket);
 }
 
 bool takeFlag(QStringList& args, const QString& flag)
@@ -97,11 +84,16 @@ bool takeFlag(QStringList& args, const QString& flag)
     return args.removeAll(flag) > 0;
 }
 
+QString socketText(const QString& socket, const QString& device)
+{
+    return device.isEmpty() ? socket : QStringLiteral("%1 (%2)").arg(socket, device);
+}
+
 QString resultLine(const UploadResult& r)
 {
     const QString reason = r.reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(r.reason);
     return QStringLiteral("%1: %2%3, %4 с, контрольная сумма %5")
-        .arg(r.port, r.outcome, reason, QString::number(r.seconds, 'f', 1), QString::asprintf("0x%02X", r.checksum));
+        .arg(socketText(r.port, r.device), r.outcome, reason, QString::number(r.seconds, 'f', 1), QString::asprintf("0x%02X", r.checksum));
 }
 
 QString summaryLine(int programmed, int total, const QStringList& failed)

@@ -18,14 +18,16 @@ int takeImageArgument(CliContext& ctx, bool verify, const LoaderTimings& timings
 
 // Takes every "--port P" and "--all-ports" out of `args`: the ports named, each
 // device once however it is named. False with `error` for a --port without a
-// name. The ports present are added by addPresentKeyboardPorts().
+// name. The keyboards present are added, by socket, by addPresentKeyboardPorts().
 bool takePorts(QStringList& args, QStringList& ports, bool& allPorts, QString* error);
 void addPresentKeyboardPorts(QStringList& ports);
 
 // Takes a flag such as "--verify" out of `args`; true when it was there.
 bool takeFlag(QStringList& args, const QString& flag);
 
-// "PORT: OUTCOME (REASON), 13.6 с, контрольная сумма 0x5A"
+// "SOCKET (DEVICE)" where the device behind the socket is worth naming, else "SOCKET".
+QString socketText(const QString& socket, const QString& device);
+// "SOCKET: OUTCOME (REASON), 13.6 с, контрольная сумма 0x5A"
 QString resultLine(const UploadResult& r);
 // "12 из 12 запрограммированы", with the ports that failed after it.
 QString summaryLine(int programmed, int total, const QStringList& failed);

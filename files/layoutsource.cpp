@@ -4,6 +4,7 @@
 #include "fileio.h"
 #include "filemessages.h"
 #include "keymapfile.h"
+#include "keynames.h"
 #include "layoutjson.h"
 
 #include <QFileInfo>
@@ -25,7 +26,7 @@ void loadKeymap(const QByteArray& bytes, LayoutFile& file)
                              .arg(MsgChecksumError, hexByte(check.expectedChecksum), hexByte(check.storedChecksum));
     if (check.badSlot >= 0) {
         const TKeySlot k = KeySlots[check.badSlot];
-        const QString owner = k.isKey() ? QStringLiteral("клавиша (%1, %2)").arg(k.col).arg(k.row)
+        const QString owner = k.isKey() ? QStringLiteral("клавиша ") + keyPlaceText(k.col, k.row)
                                         : QStringLiteral("не занят клавишей");
         file.problems << QStringLiteral("%1: слот %2 (%3), количество %4")
                              .arg(MsgBadCodeCount).arg(check.badSlot).arg(owner).arg(check.badCount);
@@ -53,8 +54,8 @@ void loadButtonView(const QByteArray& bytes, LayoutFile& file)
                              .arg(uint32_t(check.mark), 8, 16, QChar('0'))
                              .arg(uint32_t(ButtonViewMark), 8, 16, QChar('0'));
     if (check.badKey.x() >= 0)
-        file.problems << QStringLiteral("%1: клавиша (%2, %3), количество %4")
-                             .arg(MsgBadCodeCount).arg(check.badKey.x()).arg(check.badKey.y()).arg(check.badCount);
+        file.problems << QStringLiteral("%1: клавиша %2, количество %3")
+                             .arg(MsgBadCodeCount, keyPlaceText(check.badKey.x(), check.badKey.y())).arg(check.badCount);
     if (!check.ok())
         return;
     file.model = std::make_unique<KeyMapImgClass>();
@@ -114,6 +115,12 @@ LayoutFile loadLayoutFile(const QString& path)
     }
     const QFileInfo info(path);
     file.fileSize = info.isFile() ? info.size() : -1;
+    // A keymap is the keyboard's image byte for byte: any other size is not one.
+    if (file.kind == LayoutKind::Keymap && file.fileSize > limit) {
+        file.problems << QStringLiteral("%1: в файле %2 байт, карта сканкодов занимает %3")
+                             .arg(MsgFormatError).arg(file.fileSize).arg(KeymapFileSize);
+        return file;
+    }
     if (file.kind != LayoutKind::Json && file.fileSize > limit)
         file.notes << QStringLiteral("в файле %1 байт, используются первые %2").arg(file.fileSize).arg(limit);
     switch (file.kind) {

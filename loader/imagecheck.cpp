@@ -1,6 +1,7 @@
 #include "imagecheck.h"
 
 #include "keyimage.h"
+#include "keynames.h"
 
 int firstImageDifference(const QByteArray& a, const QByteArray& b)
 {
@@ -13,7 +14,7 @@ int firstImageDifference(const QByteArray& a, const QByteArray& b)
 QString slotText(int slot)
 {
     const TKeySlot k = KeySlots[slot];
-    return k.isKey() ? QStringLiteral("слот %1 (клавиша (%2, %3))").arg(slot).arg(k.col).arg(k.row)
+    return k.isKey() ? QStringLiteral("слот %1 (клавиша %2)").arg(slot).arg(keyPlaceText(k.col, k.row))
                      : QStringLiteral("слот %1").arg(slot);
 }
 

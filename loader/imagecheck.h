@@ -6,8 +6,8 @@
 // The first byte at which two 881-byte images differ, or -1 when they are equal.
 int firstImageDifference(const QByteArray& a, const QByteArray& b);
 
-// "слот 67 (клавиша (3, 1))" with the key as the editor addresses it, column
-// and row from 0; "слот 9" for a slot no key uses.
+// "слот 67 (клавиша (4, 2))" with the key as the editor names it to the user,
+// column and row from 1; "слот 9" for a slot no key uses.
 QString slotText(int slot);
 
 // The verdict on a read-back: "Сверка совпала." or "Сверка не совпала: " and

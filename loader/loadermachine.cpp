@@ -36,6 +36,14 @@ void LoaderMachine::startWait(int ms)
     m_wait.start(ms);
 }
 
+void LoaderMachine::setState(int state)
+{
+    if (state == m_state)
+        return;
+    m_state = state;
+    emit stateChanged(state);
+}
+
 void LoaderMachine::onWaitExpired()
 {
     procevent(EvTimeout);
@@ -49,7 +57,7 @@ void LoaderMachine::procevent(int event)
             openPort(UploadPortOpen, false);
         else if (event == EvReadMode) {
             m_view->setTransferButtonText(QStringLiteral("ВЫГРУЗИТЬ РАСКЛАДКУ"));
-            m_state = ReadIdle;
+            setState(ReadIdle);
         }
         break;
     case UploadPortOpen:
@@ -58,7 +66,7 @@ void LoaderMachine::procevent(int event)
         else if (event == EvPortButton) {
             closePort();
             resetControls();
-            m_state = UploadIdle;
+            setState(UploadIdle);
         }
         break;
     case UploadAwaitAnswer:
@@ -67,7 +75,7 @@ void LoaderMachine::procevent(int event)
         break;
     case UploadAwaitReboot:
         if (event == EvTimeout) {
-            m_state = UploadIdle;
+            setState(UploadIdle);
             m_view->appendLog(QStringLiteral("Готово!"));
             resetControls();
             emit transferFinished(true);
@@ -83,7 +91,7 @@ void LoaderMachine::procevent(int event)
         else if (event == EvPortButton) {
             closePort();
             resetControls();
-            m_state = ReadIdle;
+            setState(ReadIdle);
         }
         break;
     case ReadAwaitData:
@@ -115,7 +123,7 @@ void LoaderMachine::openPort(State openState, bool resetOnFailure)
     m_view->setPortButtonText(QStringLiteral("Закрыть порт"));
     m_view->setTransferButtonText(openState == UploadPortOpen ? QStringLiteral("ЗАГРУЗИТЬ РАСКЛАДКУ")
                                                               : QStringLiteral("ВЫГРУЗИТЬ РАСКЛАДКУ"));
-    m_state = openState;
+    setState(openState);
 }
 
 void LoaderMachine::closePort()
@@ -165,7 +173,7 @@ void LoaderMachine::sendImage()
     // The answer wait is measured from the moment the keyboard has the whole
     // image, not from when it was queued on the host; no earlier wait may end
     // it meanwhile. Bytes that never leave the host are a failed write too.
-    m_state = UploadAwaitAnswer;
+    setState(UploadAwaitAnswer);
     m_wait.stop();
     m_link->drainThen(this, [this](bool drained) {
         if (drained)
@@ -184,7 +192,7 @@ void LoaderMachine::failUpload(const QString& reason, const QString& buttonText,
     m_view->setTransferButtonText(buttonText);
     closePort();
     resetControls();
-    m_state = UploadIdle;
+    setState(UploadIdle);
     emit transferFinished(false);
 }
 
@@ -214,7 +222,7 @@ void LoaderMachine::examineUploadAnswer()
     m_view->setTransferButtonText(QStringLiteral("OK!"));
     m_view->appendLog(QStringLiteral("Адрес раскладки совпал."));
     m_view->appendLog(QStringLiteral("Ожидание перезагрузки клавиатуры"));
-    m_state = UploadAwaitReboot;
+    setState(UploadAwaitReboot);
     startWait(m_timings.rebootMs);
 }
 
@@ -234,7 +242,7 @@ void LoaderMachine::requestImage()
         refused();
         return;
     }
-    m_state = ReadAwaitData;
+    setState(ReadAwaitData);
     m_wait.stop();
     m_link->drainThen(this, [this, refused](bool drained) {
         if (!drained) {
@@ -294,6 +302,6 @@ void LoaderMachine::endReadBack(bool ok)
     closePort();
     resetControls();
     m_view->setTransferButtonText(QStringLiteral("ВЫГРУЗИТЬ РАСКЛАДКУ"));
-    m_state = ReadIdle;
+    setState(ReadIdle);
     emit transferFinished(ok);
 }

@@ -73,8 +73,11 @@ signals:
     // A transfer ended: an upload after the reboot wait or a failed answer, a
     // read-back after its data was examined. `ok` only when it succeeded.
     void transferFinished(bool ok);
+    // The machine moved to another state: for views that follow the stages.
+    void stateChanged(int state);
 
 private:
+    void setState(int state);
     void startWait(int ms);
     void onWaitExpired();
 

@@ -15,6 +15,7 @@ UploadJob::UploadJob(const QString& port, const QByteArray& image, LoaderTimings
     m_link.setEventDriven(true);
     m_machine.setImage(reinterpret_cast<uint8_t*>(m_sent.data()));
     connect(&m_machine, &LoaderMachine::transferFinished, this, &UploadJob::onTransferFinished);
+    connect(&m_machine, &LoaderMachine::stateChanged, this, &UploadJob::onMachineState);
 }
 
 void UploadJob::start()
@@ -28,15 +29,35 @@ void UploadJob::start()
     m_machine.procevent(LoaderMachine::EvLoadButton);
 }
 
+void UploadJob::setStage(TransferStage stage)
+{
+    if (stage == m_stage || m_done)
+        return;
+    m_stage = stage;
+    emit stageChanged(stage);
+}
+
+void UploadJob::onMachineState(int state)
+{
+    if (state == LoaderMachine::UploadPortOpen)
+        m_opened = true;
+    if (state == LoaderMachine::UploadAwaitAnswer)
+        setStage(TransferStage::AwaitingAnswer);
+    else if (state == LoaderMachine::UploadAwaitReboot)
+        setStage(TransferStage::Restarting);
+}
+
 void UploadJob::onTransferFinished(bool ok)
 {
+    if (m_done)
+        return;
     if (!m_reading) {
-        if (!ok)
+        if (!ok) {
             finish(false, m_machine.failure(), unverified());
-        else if (!m_verify)
-            finish(true, QStringLiteral("Готово!"), Verification::NotAsked);
-        else  // once the machine has finished its own step
-            QTimer::singleShot(0, this, &UploadJob::readBack);
+        } else {
+            m_restarted = true;
+            emit restartEnded();
+        }
         return;
     }
     if (!ok) {
@@ -44,9 +65,32 @@ void UploadJob::onTransferFinished(bool ok)
         return;
     }
     const bool same = firstImageDifference(m_sent, m_readBack) < 0;
-    const QString verdict = verificationText(m_sent, m_readBack);
+    QString verdict = verificationText(m_sent, m_readBack);
+    if (!same && m_afterLeaving)
+        verdict += QStringLiteral("; возможно, клавиатуру заменили во время перезапуска");
     finish(same, same ? QStringLiteral("Готово! ") + verdict : verdict,
            same ? Verification::Matched : Verification::Differed);
+}
+
+void UploadJob::proceed(bool afterLeaving)
+{
+    if (m_done || !m_restarted || m_proceeding)
+        return;
+    m_proceeding = true;
+    m_afterLeaving = afterLeaving;
+    if (!m_verify)
+        finish(true, QStringLiteral("Готово!"), Verification::NotAsked);
+    else  // once the machine has finished its own step
+        QTimer::singleShot(0, this, &UploadJob::readBack);
+}
+
+void UploadJob::abandon(const QString& outcome)
+{
+    if (m_done)
+        return;
+    finish(false, outcome, unverified());
+    m_result.reason.clear();
+    m_link.close();
 }
 
 // A failed upload leaves nothing to verify: verification was asked for and did not happen.
@@ -57,7 +101,10 @@ Verification UploadJob::unverified() const
 
 void UploadJob::readBack()
 {
+    if (m_done)
+        return;
     m_reading = true;
+    setStage(TransferStage::Verifying);
     // A good read-back overwrites the image the machine holds: give it its own.
     m_machine.setImage(reinterpret_cast<uint8_t*>(m_readBack.data()));
     m_machine.procevent(LoaderMachine::EvReadMode);

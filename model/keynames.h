@@ -22,3 +22,10 @@ QString keyNameAt(int index);
 
 // Name of the first entry holding `code`: " " for 0x00, empty for codes not in the table.
 QString keyCodeName(uint8_t code);
+
+// A key as the editor names it to the user, column and row from 1: "(13, 6)"
+// for the model's (12, 5).
+inline QString keyPlaceText(int col, int row)
+{
+    return QStringLiteral("(%1, %2)").arg(col + 1).arg(row + 1);
+}

@@ -54,7 +54,7 @@ _raskladka_cli()
         upload) opts="--port --all-ports --verify --answer-wait --reboot-wait --read-wait -v --verbose" ;;
         read) opts="--port --read-wait -v --verbose" ;;
         station) opts="--verify --count --log --answer-wait --reboot-wait --read-wait" ;;
-        diff) opts="--labels --json --read-wait" ;;
+        diff) opts="--keys --labels --json --read-wait" ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$opts -h --help" -- "$cur"))

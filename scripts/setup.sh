@@ -5,7 +5,7 @@
 
 RASKLADKA_PACKAGES="cmake make g++ qt6-base-dev qt6-serialport-dev libgl-dev fonts-liberation2 \
 libbenchmark-dev xvfb xauth xdotool clang poppler-utils qt6-translations-l10n \
-dpkg-dev file lintian desktop-file-utils appstream shared-mime-info man-db bash-completion"
+libudev-dev pkg-config dpkg-dev file lintian desktop-file-utils appstream shared-mime-info man-db bash-completion"
 
 raskladka_install_packages() {
   local missing=()

@@ -32,6 +32,7 @@
 #include <map>
 #include <poll.h>
 #include <string>
+#include <utility>
 #include <sys/inotify.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
@@ -57,6 +58,7 @@ struct Options {
     bool stall = false;      // take no byte from the host: its writes block
     int vanishAfterMs = -1;  // go away this long after the host opened the port
     int keepWrongSlot = -1;  // acknowledge an upload, but store this slot changed
+    int restartVanishMs = -1;  // after answering an upload, go away this long and come back
     std::string link;        // a symbolic link to the terminal while it exists
 };
 
@@ -80,6 +82,11 @@ const char* const Usage =
     "  --stall               take no byte: the line stays stopped, the host's writes block\n"
     "  --vanish-after MS     MS after the host opened the port, close it and exit, as if\n"
     "                        unplugged (the host's writes then fail)\n"
+    "  --restart-vanish MS   restart like a keyboard whose serial function re-enumerates:\n"
+    "                        once the host has closed the port after an upload was\n"
+    "                        answered, close the terminal, stay away MS ms, then open a\n"
+    "                        new one (behind the same --link) and print its path, keeping\n"
+    "                        what was stored\n"
     "\n"
     "Try the editor with it:  RASKLADKA_EXTRA_PORTS=\"PATH=Magnetic Stripe Reader (simulated)\"\n";
 
@@ -155,6 +162,8 @@ bool parseOptions(int argc, char** argv, Options& o)
         else if (a == "--delay" && parseInt(v, o.delayMs))
             continue;
         else if (a == "--vanish-after" && parseInt(v, o.vanishAfterMs))
+            continue;
+        else if (a == "--restart-vanish" && parseInt(v, o.restartVanishMs))
             continue;
         else if (a == "--keep-wrong" && parseInt(v, o.keepWrongSlot) && o.keepWrongSlot < ImageSlots)
             continue;
@@ -239,6 +248,10 @@ public:
         return any;
     }
 
+    // Whether a valid upload was answered since the last call: the keyboard restarts then.
+    // Counts only once the answer has left for the host.
+    bool takeAnsweredUpload() { return m_scheduled.empty() && std::exchange(m_answeredUpload, false); }
+
     // Answers whose delay has passed move to the output queue.
     void release(Clock::time_point now, Bytes& out)
     {
@@ -277,6 +290,7 @@ private:
         case UploadAnswer::Extra: a.insert(a.end(), {0xAA, 0x55, 0x01}); break;
         }
         answer(a, now);
+        m_answeredUpload = valid;
     }
 
     // What a valid upload leaves in the keyboard: the image itself, unless it
@@ -311,6 +325,7 @@ private:
     Bytes m_scheduled;
     Clock::time_point m_lastRx{};
     Clock::time_point m_sendAt{};
+    bool m_answeredUpload = false;
 };
 
 int openMaster(std::string& slavePath)
@@ -340,6 +355,32 @@ int openMaster(std::string& slavePath)
     return fd;
 }
 
+// The link appears once the terminal is ready, before its path is told:
+// whoever watches for it sees a keyboard being plugged in. A link left behind
+// by a killed run (or by this one before a restart) is replaced.
+bool linkTo(const std::string& link, const std::string& slavePath)
+{
+    if (link.empty())
+        return true;
+    struct stat old{};
+    if (lstat(link.c_str(), &old) == 0 && S_ISLNK(old.st_mode))
+        unlink(link.c_str());
+    if (symlink(slavePath.c_str(), link.c_str()) != 0) {
+        say("cannot link %s: %s", link.c_str(), std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+// Unplugged: the link goes first (unless another run has taken it), then the terminal.
+void unplug(const std::string& link, const std::string& slavePath, int master)
+{
+    char target[4096];
+    const ssize_t n = link.empty() ? -1 : readlink(link.c_str(), target, sizeof target - 1);
+    if (n > 0 && slavePath == std::string(target, size_t(n)))
+        unlink(link.c_str());
+    close(master);
+}
 }  // namespace
 
 int main(int argc, char** argv)
@@ -371,7 +412,7 @@ int main(int argc, char** argv)
     prctl(PR_SET_PDEATHSIG, SIGTERM);
 
     std::string slavePath;
-    const int master = openMaster(slavePath);
+    int master = openMaster(slavePath);
     if (master < 0) {
         say("cannot open a pseudo-terminal: %s", std::strerror(errno));
         return 1;
@@ -392,16 +433,8 @@ int main(int argc, char** argv)
     bool vanishing = false;
     Clock::time_point vanishAt{};
 
-    // The link appears once the terminal is ready, before its path is told:
-    // whoever watches for it sees a keyboard being plugged in. A link left
-    // behind by a killed run is replaced.
-    struct stat old{};
-    if (!opt.link.empty() && lstat(opt.link.c_str(), &old) == 0 && S_ISLNK(old.st_mode))
-        unlink(opt.link.c_str());
-    if (!opt.link.empty() && symlink(slavePath.c_str(), opt.link.c_str()) != 0) {
-        say("cannot link %s: %s", opt.link.c_str(), std::strerror(errno));
+    if (!linkTo(opt.link, slavePath))
         return 1;
-    }
     std::printf("%s\n", slavePath.c_str());
     std::fflush(stdout);
 
@@ -410,6 +443,7 @@ int main(int argc, char** argv)
     struct stat in{};
     const bool watchStdin = fstat(STDIN_FILENO, &in) == 0 && (S_ISFIFO(in.st_mode) || S_ISSOCK(in.st_mode));
     Keyboard kbd(opt, image);
+    bool restartDue = false;  // an upload was answered: restart once the host lets go
     Bytes out;
     uint8_t buf[4096];
     while (!g_stop) {
@@ -461,6 +495,24 @@ int main(int argc, char** argv)
             // No one has the port open: the master reports hang-up until
             // someone does. Pending output is meant for the closed session.
             out.clear();
+            if (restartDue) {
+                restartDue = false;
+                say("restarting");
+                unplug(opt.link, slavePath, master);
+                pollfd w{wake[0], POLLIN, 0};
+                poll(&w, 1, opt.restartVanishMs);
+                if (g_stop)
+                    return 0;
+                master = openMaster(slavePath);
+                if (master < 0 || !linkTo(opt.link, slavePath)) {
+                    say("cannot come back: %s", std::strerror(errno));
+                    return 1;
+                }
+                std::printf("%s\n", slavePath.c_str());
+                std::fflush(stdout);
+                say("restarted");
+                continue;
+            }
             poll(nullptr, 0, 10);
         }
         if ((fds[0].revents & POLLOUT) && !out.empty()) {
@@ -468,13 +520,10 @@ int main(int argc, char** argv)
             if (n > 0)
                 out.erase(out.begin(), out.begin() + n);
         }
+        if (opt.restartVanishMs >= 0 && out.empty() && kbd.takeAnsweredUpload())
+            restartDue = true;
     }
-    // Unplugged: the link goes first (unless another run has taken it), then the terminal.
-    char target[4096];
-    const ssize_t n = opt.link.empty() ? -1 : readlink(opt.link.c_str(), target, sizeof target - 1);
-    if (n > 0 && slavePath == std::string(target, size_t(n)))
-        unlink(opt.link.c_str());
-    close(master);
+    unplug(opt.link, slavePath, master);
     if (stalledSlave >= 0)
         close(stalledSlave);
     return 0;

@@ -148,7 +148,7 @@ private slots:
                                      {{}, "Готово! Сверка совпала."},
                                      {{"--upload-answer", "bad-echo"}, "Ошибка суммы"},
                                      {{"--upload-answer", "bad-address"}, "Ошибка адреса"},
-                                     {{"--keep-wrong", "67"}, "Сверка не совпала: слот 67 (клавиша (3, 1))"},
+                                     {{"--keep-wrong", "67"}, "Сверка не совпала: слот 67 (клавиша (4, 2))"},
                                      {{}, "Готово! Сверка совпала."}};
         std::vector<std::unique_ptr<SimKeyboard>> sims;
         QStringList args{"upload", kmp, "--verify"};
@@ -199,7 +199,7 @@ private slots:
             // The upload's log, the read-back's log, then the verdict.
             QVERIFY(lines.indexOf("Готово!") < lines.indexOf("Раскладка получена."));
             QCOMPARE(lines.last(), keepsIt ? QStringLiteral("Сверка совпала.")
-                                           : QStringLiteral("Сверка не совпала: слот 5 (клавиша (1, 3))"));
+                                           : QStringLiteral("Сверка не совпала: слот 5 (клавиша (2, 4))"));
         }
     }
 
@@ -235,7 +235,7 @@ private slots:
     void keyboardsThatVanish()
     {
         // One goes while the host is still writing, one while it waits for the
-        // answer, one between the upload and the read-back; the other is not held up.
+        // answer, one during its restart never to come back; the other is not held up.
         QTemporaryDir dir;
         const QString kmp = writeKeymap(dir);
         struct Kbd {
@@ -243,9 +243,9 @@ private slots:
             QString outcome;
         };
         const std::vector<Kbd> kinds{
-            {{"--stall", "--vanish-after", "150"}, "Ошибка записи в порт (Input/output error)"},
-            {{"--upload-answer", "none", "--vanish-after", "100"}, "Ответ не получен."},
-            {{"--vanish-after", QString::number(AnswerMs + 100)}, "Сверка не удалась: Ошибка открытия порта"},
+            {{"--stall", "--vanish-after", "150"}, "Клавиатура отключена во время передачи, "},
+            {{"--upload-answer", "none", "--vanish-after", "100"}, "Клавиатура отключена во время передачи, "},
+            {{"--vanish-after", QString::number(AnswerMs + 100)}, "Клавиатура не вернулась после перезапуска, "},
             {{}, "Готово! Сверка совпала."}};
         std::vector<std::unique_ptr<SimKeyboard>> sims;
         QStringList args{"upload", kmp, "--verify"};
@@ -259,7 +259,8 @@ private slots:
         for (size_t i = 0; i < kinds.size(); ++i)
             QVERIFY2(lineFor(r.out, sims[i]->path()).startsWith(sims[i]->path() + ": " + kinds[i].outcome),
                      qPrintable(r.out));
-        QVERIFY(secondsOf(lineFor(r.out, sims[0]->path())) < AnswerMs / 1000.0);
+        for (int i : {0, 1})  // at once, not when the answer was due
+            QVERIFY(secondsOf(lineFor(r.out, sims[i]->path())) < AnswerMs / 1000.0);
         QVERIFY(r.out.contains("1 из 4 запрограммирована; не удалось: "));
     }
 

@@ -78,29 +78,29 @@ private slots:
 
     void differentCodes()
     {
-        const ProgramRun r = cli({"diff", path("a.btv"), path("b.btv")});
+        const ProgramRun r = cli({"diff", path("a.btv"), path("b.btv"), "--keys"});
         QCOMPARE(r.status, 1);
-        const QStringList expected{"Клавиша (0, 0), коды: нет кодов → 00:04 «A Ф»",
-                                   "Клавиша (11, 4) (скрыта), коды: нет кодов → 00:05 «B И»",
-                                   "Клавиша (12, 5), коды: 00:28 «Enter» → 00:28 «Enter», 00:2C «Space»",
+        const QStringList expected{"Клавиша (1, 1), коды: нет кодов → 00:04 «A Ф»",
+                                   "Клавиша (12, 5) (скрыта), коды: нет кодов → 00:05 «B И»",
+                                   "Клавиша (13, 6), коды: 00:28 «Enter» → 00:28 «Enter», 00:2C «Space»",
                                    "Раскладки различаются: клавиш 3."};
         QCOMPARE(r.out.split('\n', Qt::SkipEmptyParts), expected);
         // A keymap cannot hold key (11, 4): against one it is not compared.
-        const ProgramRun k = cli({"diff", path("a.kmp"), path("b.btv")});
+        const ProgramRun k = cli({"diff", path("a.kmp"), path("b.btv"), "--keys"});
         QCOMPARE(k.status, 1);
-        QVERIFY(!k.out.contains("(11, 4)"));
+        QVERIFY(!k.out.contains("(12, 5)"));
         QVERIFY(k.out.contains("клавиш 2."));
     }
 
     void labelsAndJson()
     {
-        const ProgramRun r = cli({"diff", path("a.btv"), path("b.btv"), "--labels"});
+        const ProgramRun r = cli({"diff", path("a.btv"), path("b.btv"), "--labels", "--keys"});
         QCOMPARE(r.status, 1);
-        QVERIFY(r.out.contains("Клавиша (3, 1), строка 3, надпись: «Копировать» → «»\n"));
-        QVERIFY(r.out.contains("Клавиша (7, 2), фон: #ffffff → #00ff00\n"));
+        QVERIFY(r.out.contains("Клавиша (4, 2), строка 3, надпись: «Копировать» → «»\n"));
+        QVERIFY(r.out.contains("Клавиша (8, 3), фон: #ffffff → #00ff00\n"));
         QVERIFY(r.out.contains("клавиш 5."));
 
-        const ProgramRun j = cli({"diff", path("a.btv"), path("b.btv"), "--labels", "--json"});
+        const ProgramRun j = cli({"diff", path("a.btv"), path("b.btv"), "--labels", "--json", "--keys"});
         QCOMPARE(j.status, 1);
         const QJsonObject doc = QJsonDocument::fromJson(j.outBytes).object();
         QCOMPARE(doc["equal"].toBool(true), false);
@@ -131,7 +131,7 @@ private slots:
         const QString port = "port:" + sim.path();
         const ProgramRun same = cli({"diff", path("a.btv"), port, "--read-wait", "300"});
         QVERIFY2(same.status == 0, qPrintable(same.out + same.err));
-        const ProgramRun other = cli({"diff", port, path("b.btv"), "--read-wait", "300", "--json"});
+        const ProgramRun other = cli({"diff", port, path("b.btv"), "--read-wait", "300", "--json", "--keys"});
         QCOMPARE(other.status, 1);
         const QJsonObject doc = QJsonDocument::fromJson(other.outBytes).object();
         QCOMPARE(doc["a"].toString(), port);

@@ -1,0 +1,115 @@
+#pragma once
+// Programming keyboards by the socket they sit in, on one event loop, with no
+// output of its own: raskladka-cli prints what it tells, a window shows it.
+//
+// Each socket is a small state machine that no plug or unplug can fool:
+//   Free -> Sending -> AwaitingAnswer -> Restarting -> (Verifying) -> Done -> Free.
+// A keyboard that leaves while its image or its read-back is on the line
+// fails at once with its own message and frees the socket, so the next one
+// is programmed as soon as it appears. Leaving during the restart is what a
+// keyboard that re-enumerates does: it is the same keyboard when the socket
+// fills again in time (unless its USB serial number says otherwise), and it
+// is neither programmed again nor left without its row.
+#include "portsocket.h"
+#include "uploadjob.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+class PortEvents;
+class QFileSystemWatcher;
+class QThread;
+
+class StationEngine : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Stage { Free, Sending, AwaitingAnswer, Restarting, Verifying, Done };
+    using Scanner = std::function<QList<SocketPort>()>;
+
+    // How often the sockets are looked at where nothing tells of changes.
+    static constexpr int PollMs = 500;
+
+    StationEngine(const QByteArray& image, LoaderTimings timings, bool verify, QObject* parent = nullptr);
+    ~StationEngine() override;
+
+    // The keyboards present; by default the system's keyboard ports by socket.
+    void setScanner(Scanner scanner) { m_scanner = std::move(scanner); }
+    // How long a keyboard that left during its restart may take to come back
+    // once the restart wait is over (default: the restart wait again, at least 2 s).
+    void setReturnLimit(int ms) { m_returnMs = ms; }
+
+    // Programs every keyboard as it appears in a socket, until stop().
+    void watch();
+    // Programs each of `ports` once, present or not, then says idle().
+    void programOnce(const QStringList& ports);
+    // Takes no new keyboard; idle() once every keyboard in flight has its row.
+    void stop();
+    // Ends every keyboard in flight now with `outcome` as its row, then idle().
+    void interrupt(const QString& outcome);
+
+    int inFlight() const;
+    bool stopping() const { return !m_acceptNew; }
+    // Looks at the sockets now (also done on every notice and poll).
+    void scan();
+
+signals:
+    void keyboardFound(const QString& socket, const QString& device);
+    void stageChanged(const QString& socket, StationEngine::Stage stage);
+    void progress(const QString& socket, int byte);
+    // One per keyboard that was in a socket, whatever became of it.
+    void keyboardDone(const UploadResult& result);
+    void idle();
+
+private:
+    struct Socket {
+        Stage stage = Stage::Free;
+        UploadJob* job = nullptr;
+        QString device;
+        QString serial;
+        bool away = false;        // gone during its restart, not back yet
+        bool wentAway = false;    // gone during its restart at some point
+        bool restartOver = false; // the restart wait has passed
+        bool departed = false;    // the platform said its device went
+        std::unique_ptr<QTimer> returnLimit;
+        std::unique_ptr<QTimer> settle;  // a failed port, until it is known whether the keyboard left
+    };
+    static constexpr int SettleMs = 200;
+    static QString leftText(Stage stage);
+
+    void startWatching();
+    void update(const QString& name, const SocketPort* present);
+    void begin(const QString& name, const SocketPort& port);
+    void setStage(const QString& name, Socket& s, Stage stage);
+    void onRestartEnded(const QString& name);
+    void onJobFinished(const QString& name, const UploadResult& r);
+    void report(const QString& name, const UploadResult& r);
+    void readSystemPortsSoon();
+    // Ends the keyboard in `name` now with `outcome`; its row goes out at once.
+    void end(const QString& name, const QString& outcome, Stage next);
+    void release(Socket& s);
+    void checkIdle();
+    bool present(const QString& name) const;
+
+    QByteArray m_image;
+    LoaderTimings m_timings;
+    bool m_verify;
+    int m_returnMs;
+    bool m_acceptNew = false;
+    bool m_once = false;
+    bool m_idleSaid = false;
+    QList<SystemPort> m_system;  // the last list read
+    QThread* m_reader = nullptr;
+    bool m_readAgain = false;
+    Scanner m_scanner;
+    std::map<QString, Socket> m_sockets;
+    QTimer m_poll;
+    std::unique_ptr<QFileSystemWatcher> m_files;
+    std::unique_ptr<PortEvents> m_events;
+};
