@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <memory>
 #include <vector>
 
@@ -115,7 +116,7 @@ struct StationRun {
     }
     int finish(int ms = 15000)
     {
-        const bool done = proc.waitForFinished(ms);
+        const bool done = proc.state() == QProcess::NotRunning || proc.waitForFinished(ms);
         take();
         return done && proc.exitStatus() == QProcess::NormalExit ? proc.exitCode() : -1;
     }
@@ -342,6 +343,121 @@ private slots:
         QCOMPARE(rows.size(), 2);
         QVERIFY2(rows[1].contains("," + link + ",Ошибка адреса,0x"), qPrintable(rows[1]));
         QVERIFY(rows[1].endsWith(","));  // not asked to verify
+    }
+
+    void stationFollowsEachSocket()
+    {
+        // A keyboard in each case, and maybe one that takes its place while the
+        // first is in a given stage: every keyboard gets its row, none is skipped,
+        // none is programmed twice while it stays.
+        QTemporaryDir dir;
+        const QString kmp = writeKeymap(dir);
+        QByteArray other = sampleKeymap();
+        other[67 * 11 + 2] = 0x07;
+        other[ImageChecksumOffset] = char(imageChecksum(reinterpret_cast<const uint8_t*>(other.constData())));
+        writeAll(dir.filePath("other.kmp"), other);
+        const QString replaced = "; возможно, клавиатуру заменили во время перезапуска";
+        struct Case {
+            QStringList station;
+            QStringList first;
+            QString swapAt;  // what the first keyboard says before it is swapped; empty: no swap
+            QStringList second;
+            QStringList rows;  // the outcomes, in order
+            int firstUploads;
+            int secondUploads;
+        };
+        const QList<Case> cases{
+            {{"--answer-wait", "2000", "--reboot-wait", "200"}, {"--upload-answer", "none"}, "upload of", {},
+             {"Клавиатура отключена во время передачи", "Готово!"}, 1, 1},
+            {QStringList{"--verify"} + Waits, {"--restart-vanish", "500"}, {}, {}, {"Готово! Сверка совпала."}, 1, 0},
+            {{"--verify", "--answer-wait", "300", "--reboot-wait", "1500", "--read-wait", "300"}, {}, "upload of",
+             {"--image", dir.filePath("other.kmp")}, {"Сверка не совпала: слот 67 (клавиша (4, 2))" + replaced}, 1, 0},
+        };
+        for (const Case& c : cases) {
+            const QString link = dir.filePath("kbd");
+            const QString csv = dir.filePath("log.csv");
+            QFile::remove(csv);
+            StationRun station;
+            QVERIFY(station.start(QStringList{kmp, "--log", csv} + c.station, link + Mark));
+            Plugged first;
+            Plugged second;
+            QVERIFY(first.plugIn(link, c.first));
+            if (!c.swapAt.isEmpty()) {
+                QVERIFY(first.sim->waitForLog(c.swapAt, 10000));
+                QTest::qWait(c.station.contains("--verify") ? 600 : 200);  // into the restart, or the answer wait
+                first.unplug();
+                QVERIFY(second.plugIn(link, c.second));
+            }
+            QVERIFY2(station.waitForLines(link + ": ", int(c.rows.size())), qPrintable(station.out + station.err));
+            QTest::qWait(1500);  // nothing more comes of it
+            ::kill(pid_t(station.proc.processId()), SIGINT);
+            station.finish();
+            const QStringList rows = QString::fromUtf8(readAll(csv)).split('\n', Qt::SkipEmptyParts).mid(1);
+            QCOMPARE(rows.size(), c.rows.size());
+            for (int i = 0; i < rows.size(); ++i)
+                QVERIFY2(rows[i].contains("," + link + ",") && rows[i].contains(c.rows[i]), qPrintable(rows[i]));
+            if (first.sim) {
+                first.sim->waitForLog("upload of");
+                QCOMPARE(int(first.sim->log().count("upload of")), c.firstUploads);
+            }
+            if (second.sim) {
+                second.sim->waitForLog("upload of", 200);
+                QCOMPARE(int(second.sim->log().count("upload of")), c.secondUploads);
+            }
+        }
+    }
+
+    void badInputTheSameEverywhere()
+    {
+        QTemporaryDir dir;
+        const QString kmp = writeKeymap(dir);
+        const QString fifo = dir.filePath("pipe.kmp");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        writeAll(dir.filePath("long.kmp"), sampleKeymap() + QByteArray(1, '\0'));
+        const QString out = dir.filePath("out.json");
+        const QList<QPair<QString, QString>> inputs{{fifo, "это не обычный файл"},
+                                                    {dir.filePath("long.kmp"), "в файле 882 байт, карта сканкодов занимает 881"}};
+        for (const auto& [file, why] : inputs) {
+            const QList<QStringList> commands{{"info", file}, {"dump", file}, {"convert", file, out},
+                                              {"diff", file, kmp}, {"upload", file, "--port", dir.filePath("none")},
+                                              {"station", file}, {"print", file, "--sheet", "codes", "-o", out + ".pdf"}};
+            for (const QStringList& args : commands) {
+                const ProgramRun r = cli(args);
+                QVERIFY2(r.status == 1 || (args[0] == "diff" && r.status == 2), qPrintable(args.join(' ') + r.err));
+                QVERIFY2(r.err.contains(why), qPrintable(args.join(' ') + ": " + r.err));
+            }
+        }
+
+        // One device under two names: programmed once.
+        SimKeyboard sim;
+        QVERIFY2(sim.start(Fast), qPrintable(sim.error()));
+        const QString bare = sim.path().mid(5);  // "pts/N"
+        const ProgramRun twice = cli(QStringList{"upload", kmp, "--port", bare, "--port", sim.path()} + UploadWaits);
+        QVERIFY2(twice.status == 0, qPrintable(twice.out + twice.err));
+        QVERIFY(sim.waitForLog("upload of"));
+        QTest::qWait(300);
+        sim.waitForLog("never said", 100);
+        QCOMPARE(int(sim.log().count("upload of")), 1);
+
+        // A log whose last row lacks its end, then a second Ctrl-C while a keyboard is in flight.
+        const QString csv = dir.filePath("log.csv");
+        writeAll(csv, "time,port,result,checksum,seconds,verified\nearlier row");
+        const QString link = dir.filePath("kbd");
+        StationRun station;
+        QVERIFY(station.start({kmp, "--log", csv, "--answer-wait", "5000"}, link + Mark));
+        Plugged kbd;
+        QVERIFY(kbd.plugIn(link, {"--upload-answer", "none"}));
+        QVERIFY(kbd.sim->waitForLog("upload of", 10000));
+        for (int i = 0; i < 2; ++i) {
+            ::kill(pid_t(station.proc.processId()), SIGINT);
+            QTest::qWait(200);
+        }
+        QCOMPARE(station.finish(3000), 1);
+        QVERIFY2(lineFor(station.out, link).contains(": прервано, "), qPrintable(station.out));
+        const QStringList rows = QString::fromUtf8(readAll(csv)).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows[1], QStringLiteral("earlier row"));
+        QVERIFY2(rows[2].contains("," + link + ",прервано,0x"), qPrintable(rows[2]));
     }
 
     void usageErrors()

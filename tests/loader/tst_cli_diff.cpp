@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include "programrun.h"
+#include "testfiles.h"
 
 namespace {
 ProgramRun cli(const QStringList& args)
@@ -136,6 +137,54 @@ private slots:
         const QJsonObject doc = QJsonDocument::fromJson(other.outBytes).object();
         QCOMPARE(doc["a"].toString(), port);
         QCOMPARE(doc["keys"].toArray().size(), 2);
+    }
+
+    void slotBySlotAsVerifyDoes()
+    {
+        // Key (13, 6) lives in slots 16, 32 and 73, and decoding keeps slot 73's:
+        // only a slot-by-slot comparison sees a keyboard whose slot 16 is wrong.
+        KeyMapImgClass a;
+        fillSomeKeys(a);
+        const QByteArray image = imageOf(a);
+        writeAll(path("s.kmp"), image);
+        const auto changed = [&](int slot, int byte) {
+            QByteArray b = image;
+            b[slot * 11 + byte] = char(b[slot * 11 + byte] ^ 0x01);
+            b[ImageChecksumOffset] = char(imageChecksum(reinterpret_cast<const uint8_t*>(b.constData())));
+            return b;
+        };
+        writeAll(path("s16.kmp"), changed(16, 2));
+        writeAll(path("s9.kmp"), changed(9, 10));  // a pair beyond the count of a slot no key uses
+        SimKeyboard sim;
+        QVERIFY2(sim.start({"--gap", "30", "--keep-wrong", "16"}), qPrintable(sim.error()));
+        const QString port = "port:" + sim.path();
+        const ProgramRun upload = cli({"upload", path("s.kmp"), "--port", sim.path(), "--verify", "--answer-wait", "300",
+                                       "--reboot-wait", "100", "--read-wait", "300"});
+        QCOMPARE(upload.status, 1);
+        QVERIFY2(upload.err.contains("Сверка не совпала: слот 16 (клавиша (13, 6))"), qPrintable(upload.err));
+        const QString slot16 = "Слот 16 (клавиша (13, 6)), коды: 00:28 «Enter» → 00:29 «Escape»\n";
+        struct Case {
+            QStringList args;
+            int status;
+            QString says;
+        };
+        const QList<Case> cases{
+            {{path("s.kmp"), path("s16.kmp")}, 1, slot16 + "Контрольная сумма: 0x"},
+            {{path("s.kmp"), path("s16.kmp")}, 1, "\nРаскладки различаются: слотов 1.\n"},
+            {{path("s.kmp"), path("s16.kmp"), "--keys"}, 0, "Раскладки совпадают.\n"},
+            {{path("s.kmp"), path("s9.kmp")}, 1, "Слот 9, коды: нет кодов → нет кодов [за количеством: 00:01]\n"},
+            {{path("a.btv"), path("s16.kmp")}, 1, slot16},
+            {{path("s.kmp"), port, "--read-wait", "300"}, 1, slot16},
+            {{path("s.kmp"), port, "--read-wait", "300", "--keys"}, 0, "Раскладки совпадают.\n"},
+        };
+        for (const Case& c : cases) {
+            const ProgramRun r = cli(QStringList{"diff"} + c.args);
+            QVERIFY2(r.status == c.status && r.out.contains(c.says), qPrintable(c.args.join(' ') + "\n" + r.out + r.err));
+        }
+        const ProgramRun j = cli({"diff", path("s.kmp"), path("s16.kmp"), "--json"});
+        const QJsonObject slot = QJsonDocument::fromJson(j.outBytes).object()["slots"].toArray().first().toObject();
+        QCOMPARE(slot["slot"].toInt(), 16);
+        QCOMPARE(slot["key"].toObject(), (QJsonObject{{"col", 12}, {"row", 5}}));
     }
 
     void troubleAndUsage()
