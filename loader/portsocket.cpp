@@ -71,11 +71,9 @@ QList<SocketPort> keyboardSockets(const QList<SystemPort>& system)
 SocketPort describePort(const QString& port, const QList<SystemPort>& system)
 {
     SocketPort p{port, portDevice(port), {}};
+    p.socket = bySocketLinks().value(p.device, port);
     for (const SystemPort& s : system)
-        if (s.port.device == p.device) {
+        if (s.port.device == p.device)
             p.serial = s.port.serial;
-            if (s.port.socket.startsWith(QLatin1String(SocketPort::BySocketDir)))
-                p.socket = s.port.socket;
-        }
     return p;
 }

@@ -42,6 +42,6 @@ QList<SocketPort> keyboardSockets(const QList<SystemPort>& system);
 inline QList<SocketPort> presentKeyboardSockets() { return keyboardSockets(readSystemPorts()); }
 
 // A port named by the user, as a socket: its /dev/serial/by-path link where
-// there is one, else the name as given; the device and the serial number that
-// `system` knows for it.
+// there is one, else the name as given; the device, and the serial number
+// that `system` knows for it (empty when `system` is).
 SocketPort describePort(const QString& port, const QList<SystemPort>& system);

@@ -33,6 +33,9 @@ StationEngine::StationEngine(const QByteArray& image, LoaderTimings timings, boo
       m_returnMs(qMax(timings.rebootMs, 2000)), m_scanner([this] { return keyboardSockets(m_system); })
 {
     m_poll.setInterval(PollMs);
+    m_starter.setSingleShot(true);
+    m_starter.setInterval(0);
+    connect(&m_starter, &QTimer::timeout, this, &StationEngine::startNext);
     connect(&m_poll, &QTimer::timeout, this, [this] {
         readSystemPortsSoon();
         scan();
@@ -72,16 +75,15 @@ void StationEngine::readSystemPortsSoon()
 
 void StationEngine::watch()
 {
-    m_system = readSystemPorts();
     m_acceptNew = true;
     startWatching();
+    readSystemPortsSoon();
     scan();
 }
 
 void StationEngine::programOnce(const QStringList& ports)
 {
     m_once = true;
-    m_system = readSystemPorts();
     QStringList sockets;
     QSet<QString> devices;
     for (const QString& port : ports) {
@@ -100,6 +102,7 @@ void StationEngine::programOnce(const QStringList& ports)
         return out;
     };
     startWatching();
+    readSystemPortsSoon();  // serial numbers
     checkIdle();
 }
 
@@ -155,6 +158,9 @@ void StationEngine::update(const QString& name, const SocketPort* present)
     // keyboard left and one came back, however briefly.
     const bool changed = here && !s.device.isEmpty() && present->device != s.device;
     const bool gone = !here || changed || std::exchange(s.departed, false);
+    // Serial numbers come with the system's list, a moment after the keyboard.
+    if (here && !gone && s.serial.isEmpty() && !s.wentAway)
+        s.serial = present->serial;
     switch (s.stage) {
     case Stage::Free:
         break;
@@ -216,7 +222,24 @@ void StationEngine::begin(const QString& name, const SocketPort& port)
     connect(s.job, &UploadJob::restartEnded, this, [this, name] { onRestartEnded(name); });
     connect(s.job, &UploadJob::finished, this, [this, name](const UploadResult& r) { onJobFinished(name, r); });
     setStage(name, s, Stage::Sending);
-    s.job->start();
+    m_starting.append(s.job);
+    if (!m_starter.isActive())
+        m_starter.start();
+}
+
+// Keyboards found together start one per turn of the event loop: opening a
+// port and handing it an image takes a few milliseconds each.
+void StationEngine::startNext()
+{
+    while (!m_starting.isEmpty()) {
+        const QPointer<UploadJob> job = m_starting.takeFirst();
+        if (!job)
+            continue;
+        job->start();
+        break;
+    }
+    if (!m_starting.isEmpty())
+        m_starter.start();
 }
 
 void StationEngine::setStage(const QString& name, Socket& s, Stage stage)

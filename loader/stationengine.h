@@ -15,6 +15,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 
@@ -91,6 +92,7 @@ private:
     void onJobFinished(const QString& name, const UploadResult& r);
     void report(const QString& name, const UploadResult& r);
     void readSystemPortsSoon();
+    void startNext();
     // Ends the keyboard in `name` now with `outcome`; its row goes out at once.
     void end(const QString& name, const QString& outcome, Stage next);
     void release(Socket& s);
@@ -110,6 +112,8 @@ private:
     Scanner m_scanner;
     std::map<QString, Socket> m_sockets;
     QTimer m_poll;
+    QTimer m_starter;
+    QList<QPointer<UploadJob>> m_starting;
     std::unique_ptr<QFileSystemWatcher> m_files;
     std::unique_ptr<PortEvents> m_events;
 };
