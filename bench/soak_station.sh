@@ -7,7 +7,10 @@
 # station's open file descriptors and memory at the start and the end.
 # Not a test (it takes minutes): run it by hand.
 #
-#   bench/soak_station.sh [BUILD_DIR]        KEYBOARDS=1000 SOCKETS=8
+#   bench/soak_station.sh [BUILD_DIR]        KEYBOARDS=1000 SOCKETS=8 GAP=100
+#
+# GAP is the simulated keyboards' quiet time that ends a burst: on a loaded machine a
+# shorter one may cut an image the host wrote in one go.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
@@ -47,7 +50,7 @@ rows_for() { grep -c ",$1,[^0-9]" "$work/log.csv" 2>/dev/null || true; }
 serve() {
   local j=$1 link=$work/s$1 n=0 i
   for ((i = j; i <= total; i += sockets)); do
-    local args=(--gap 30 --link "$link") k
+    local args=(--gap "${GAP:-100}" --link "$link") k
     k=$(kind "$i")
     [ "$k" = faulty ] && args+=(--upload-answer bad-echo)
     "$sim" "${args[@]}" </dev/null >/dev/null 2>"$work/sim$i" &
@@ -82,7 +85,7 @@ for j in $(seq 1 "$sockets"); do
       faulty) want="Ошибка суммы" ;;
       swapped) want="Клавиатура отключена во время передачи" ;;
     esac
-    if [ "${got[$n]:-}" = "$want" ]; then right=$((right + 1)); else echo "keyboard $i: «${got[$n]:-}», not «$want»"; fi
+    if [ "${got[$n]:-}" = "$want" ]; then right=$((right + 1)); else echo "keyboard $i: «${got[$n]:-}», not «$want»"; sed "s/^/    /" "$work/sim$i"; fi
     n=$((n + 1))
   done
 done

@@ -452,7 +452,6 @@ int main(int argc, char** argv)
             say("unplugged");
             break;
         }
-        kbd.idle(now);
         kbd.release(now, out);
 
         int timeoutMs = -1;
@@ -515,6 +514,10 @@ int main(int argc, char** argv)
             }
             poll(nullptr, 0, 10);
         }
+        // The line is judged quiet only when nothing waits to be read: on a
+        // busy machine this process may wake long after the host wrote.
+        if (!(fds[0].revents & POLLIN))
+            kbd.idle(Clock::now());
         if ((fds[0].revents & POLLOUT) && !out.empty()) {
             const ssize_t n = write(master, out.data(), out.size());
             if (n > 0)
