@@ -57,7 +57,7 @@ serve() {
     local pid=$!
     n=$((n + 1))
     if [ "$k" = swapped ]; then
-      until grep -q "upload of" "$work/sim$i"; do sleep 0.01; done
+      until grep -qs "upload of" "$work/sim$i"; do sleep 0.01; done
       kill "$pid"; wait "$pid" 2>/dev/null || true
       continue  # the next one goes in at once
     fi

@@ -16,19 +16,12 @@ void setError(QString* error, const QString& text)
 bool readFileHead(const QString& path, qint64 maxBytes, QByteArray& bytes, QString* error)
 {
     bytes.clear();
-    // A named pipe would hold the reader until someone writes to it, a device
-    // may never end: a layout is read from a regular file only.
-    if (const QFileInfo info(path); info.exists() && !info.isFile()) {
-        setError(error, info.isDir() ? QStringLiteral("не удалось открыть файл: это каталог")
-                                     : QStringLiteral("не удалось открыть файл: это не обычный файл"));
-        return false;
-    }
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         setError(error, QStringLiteral("не удалось открыть файл: %1").arg(f.errorString()));
         return false;
     }
-    // read() stops at the end of the file.
+    // read() stops at the end of the file; a pipe or device gives what it has up to maxBytes.
     bytes = f.read(qMax<qint64>(0, maxBytes));
     if (f.error() != QFileDevice::NoError) {
         bytes.clear();

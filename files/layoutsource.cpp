@@ -106,6 +106,13 @@ LayoutFile loadLayoutFile(const QString& path)
         file.problems << QStringLiteral("тип файла не понятен по имени: ожидается .kmp, .btv или .json");
         return file;
     }
+    // A named pipe would hold every command until someone writes to it, and a
+    // device may never end: a layout is read from a regular file only.
+    if (const QFileInfo info(path); info.exists() && !info.isFile()) {
+        file.problems << (info.isDir() ? QStringLiteral("не удалось открыть файл: это каталог")
+                                       : QStringLiteral("не удалось открыть файл: это не обычный файл"));
+        return file;
+    }
     const qint64 limit = layoutReadLimit(file.kind);
     QByteArray bytes;
     QString error;

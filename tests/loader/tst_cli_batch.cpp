@@ -293,7 +293,8 @@ private slots:
         kbd[1].unplug();
         QTest::qWait(1200);
         QVERIFY(kbd[1].plugIn(links[1]));
-        QCOMPARE(station.finish(), 0);
+        const int status = station.finish();
+        QVERIFY2(status == 0, qPrintable(station.out + station.err));
         QCOMPARE(station.out.count(links[1] + ": "), 2);
         for (const QString& link : links)
             QVERIFY2(lineFor(station.out, link).contains(": Готово! Сверка совпала., "), qPrintable(station.out));
