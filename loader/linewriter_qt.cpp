@@ -1,0 +1,110 @@
+// Through QSerialPort alone. It writes what it holds in one system call, so it is given
+// the next bytes only once it has written the last ones (bytesWritten): that keeps one
+// write per call without any blocking wait on the shared event loop.
+#include "linewriter.h"
+
+#include <QElapsedTimer>
+
+#include <cerrno>
+
+namespace {
+// Bits on the wire per byte at 8N1: start, eight data bits, stop.
+constexpr int BitsPerByte = 10;
+}  // namespace
+
+struct LineWriter::Os {
+    QMetaObject::Connection written;
+    QMetaObject::Connection room;
+    QMetaObject::Connection failed;
+    bool watching = false;
+    // The driver's queue cannot be read through Qt: the time the written bytes take at
+    // the line's rate stands in for it, so that waits begin once they are on the wire.
+    QElapsedTimer clock;
+    qint64 wireFreeAtMs = 0;
+
+    static bool refused(QSerialPort& port, QString& error);
+};
+
+LineWriter::LineWriter(QSerialPort& port) : m_port(port), m_os(std::make_unique<Os>())
+{
+    m_os->clock.start();
+    m_os->written = QObject::connect(&m_port, &QSerialPort::bytesWritten, &m_port, [this](qint64 n) {
+        const qint64 now = m_os->clock.elapsed();
+        const qint64 rate = qMax<qint64>(m_port.baudRate(), 1);
+        m_os->wireFreeAtMs = qMax(now, m_os->wireFreeAtMs) + (n * BitsPerByte * 1000 + rate - 1) / rate;
+    });
+    // Queued: while bytesWritten is emitted QSerialPort still counts those bytes as its own.
+    m_os->room = QObject::connect(&m_port, &QSerialPort::bytesWritten, &m_port, [this] {
+        if (m_os->watching && m_ready)
+            m_ready();
+    }, Qt::QueuedConnection);
+    m_os->failed = QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port, [this](QSerialPort::SerialPortError e) {
+        if ((e == QSerialPort::WriteError || e == QSerialPort::ResourceError) && m_os->watching && m_ready)
+            m_ready();
+    }, Qt::QueuedConnection);
+}
+
+LineWriter::~LineWriter()
+{
+    QObject::disconnect(m_os->written);
+    QObject::disconnect(m_os->room);
+    QObject::disconnect(m_os->failed);
+}
+
+// True when the port has failed to write; a full driver queue is reported as a resource
+// error too, but Qt keeps those bytes and writes them once there is room: no failure.
+bool LineWriter::Os::refused(QSerialPort& port, QString& error)
+{
+    const QSerialPort::SerialPortError e = port.error();
+    if (e != QSerialPort::WriteError && e != QSerialPort::ResourceError)
+        return false;
+    if (port.errorString() == qt_error_string(EAGAIN)) {
+        port.clearError();
+        return false;
+    }
+    error = port.errorString();
+    // Else Qt would try the same bytes again and again until the port is closed.
+    port.clear(QSerialPort::Output);
+    return true;
+}
+
+qint64 LineWriter::writeOnce(const char* data, qint64 size)
+{
+    // A failure may have come while Qt wrote in the background (a stopped line unplugged).
+    if (Os::refused(m_port, m_error))
+        return -1;
+    if (m_port.bytesToWrite() > 0)
+        return 0;
+    const qint64 n = m_port.write(data, size);
+    if (n < 0) {
+        m_error = m_port.errorString();
+        return -1;
+    }
+    // The system write is made here and now, not on the next turn of the event loop.
+    m_port.flush();
+    return Os::refused(m_port, m_error) ? -1 : n;
+}
+
+bool LineWriter::waitForRoom(int ms)
+{
+    if (m_port.bytesToWrite() > 0 && !m_port.waitForBytesWritten(ms) && m_port.error() == QSerialPort::TimeoutError)
+        m_port.clearError();
+    return !Os::refused(m_port, m_error);
+}
+
+void LineWriter::setRoomCallback(std::function<void()> ready)
+{
+    m_ready = std::move(ready);
+}
+
+void LineWriter::watchRoom(bool on)
+{
+    m_os->watching = on;
+}
+
+int LineWriter::queued()
+{
+    const qint64 rate = m_port.baudRate();
+    const qint64 onWire = qMax<qint64>(0, m_os->wireFreeAtMs - m_os->clock.elapsed()) * rate / (BitsPerByte * 1000);
+    return int(m_port.bytesToWrite() + onWire);
+}
