@@ -20,6 +20,10 @@ public:
     // now (nothing was handed over), -1 when the port refused them (error() says why).
     qint64 writeOnce(const char* data, qint64 size);
 
+    // Some bytes that writeOnce() took wait in the writer itself for the line to make
+    // room. A blocking write is not done until they are out.
+    bool holdsBytes() const;
+
     // Blocks until writeOnce() may find room, at most `ms`. False only when the port
     // failed meanwhile. Never used while many ports share the event loop.
     bool waitForRoom(int ms);

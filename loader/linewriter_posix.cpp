@@ -73,6 +73,11 @@ void LineWriter::watchRoom(bool on)
         m_os->writable->setEnabled(on);
 }
 
+bool LineWriter::holdsBytes() const
+{
+    return false;  // what write() did not take stays with the caller
+}
+
 int LineWriter::queued()
 {
     int bytes = 0;

@@ -10,6 +10,7 @@
 namespace {
 // Bits on the wire per byte at 8N1: start, eight data bits, stop.
 constexpr int BitsPerByte = 10;
+constexpr int RetryMs = 10;
 }  // namespace
 
 struct LineWriter::Os {
@@ -21,8 +22,10 @@ struct LineWriter::Os {
     // the line's rate stands in for it, so that waits begin once they are on the wire.
     QElapsedTimer clock;
     qint64 wireFreeAtMs = 0;
+    // Bytes the line refused for want of room, which QSerialPort keeps and writes later.
+    bool holding = false;
 
-    static bool refused(QSerialPort& port, QString& error);
+    bool refused(QSerialPort& port, QString& error);
 };
 
 LineWriter::LineWriter(QSerialPort& port) : m_port(port), m_os(std::make_unique<Os>())
@@ -32,6 +35,7 @@ LineWriter::LineWriter(QSerialPort& port) : m_port(port), m_os(std::make_unique<
         const qint64 now = m_os->clock.elapsed();
         const qint64 rate = qMax<qint64>(m_port.baudRate(), 1);
         m_os->wireFreeAtMs = qMax(now, m_os->wireFreeAtMs) + (n * BitsPerByte * 1000 + rate - 1) / rate;
+        m_os->holding = false;
     });
     // Queued: while bytesWritten is emitted QSerialPort still counts those bytes as its own.
     m_os->room = QObject::connect(&m_port, &QSerialPort::bytesWritten, &m_port, [this] {
@@ -60,8 +64,10 @@ bool LineWriter::Os::refused(QSerialPort& port, QString& error)
         return false;
     if (port.errorString() == qt_error_string(EAGAIN)) {
         port.clearError();
+        holding = true;
         return false;
     }
+    holding = false;
     error = port.errorString();
     // Else Qt would try the same bytes again and again until the port is closed.
     port.clear(QSerialPort::Output);
@@ -71,7 +77,7 @@ bool LineWriter::Os::refused(QSerialPort& port, QString& error)
 qint64 LineWriter::writeOnce(const char* data, qint64 size)
 {
     // A failure may have come while Qt wrote in the background (a stopped line unplugged).
-    if (Os::refused(m_port, m_error))
+    if (m_os->refused(m_port, m_error))
         return -1;
     if (m_port.bytesToWrite() > 0)
         return 0;
@@ -82,14 +88,19 @@ qint64 LineWriter::writeOnce(const char* data, qint64 size)
     }
     // The system write is made here and now, not on the next turn of the event loop.
     m_port.flush();
-    return Os::refused(m_port, m_error) ? -1 : n;
+    return m_os->refused(m_port, m_error) ? -1 : n;
 }
 
 bool LineWriter::waitForRoom(int ms)
 {
-    if (m_port.bytesToWrite() > 0 && !m_port.waitForBytesWritten(ms) && m_port.error() == QSerialPort::TimeoutError)
-        m_port.clearError();
-    return !Os::refused(m_port, m_error);
+    if (m_port.bytesToWrite() > 0) {
+        // Short waits, each followed by the write tried again: QSerialPort's own wait
+        // does not notice a line that hangs up while it holds bytes the line refused.
+        if (!m_port.waitForBytesWritten(qMin(ms, RetryMs)) && m_port.error() == QSerialPort::TimeoutError)
+            m_port.clearError();
+        m_port.flush();
+    }
+    return !m_os->refused(m_port, m_error);
 }
 
 void LineWriter::setRoomCallback(std::function<void()> ready)
@@ -100,6 +111,11 @@ void LineWriter::setRoomCallback(std::function<void()> ready)
 void LineWriter::watchRoom(bool on)
 {
     m_os->watching = on;
+}
+
+bool LineWriter::holdsBytes() const
+{
+    return m_os->holding;
 }
 
 int LineWriter::queued()

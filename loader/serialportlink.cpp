@@ -111,8 +111,8 @@ bool SerialPortLink::writeBlocking(const char* data, qint64 size)
 {
     qint64 done = 0;
     QDeadlineTimer stalled(WriteStallLimitMs);
-    while (done < size) {
-        const qint64 n = writeOnce(data + done, size - done);
+    while (done < size || m_line.holdsBytes()) {
+        const qint64 n = done < size ? writeOnce(data + done, size - done) : 0;
         if (n < 0)
             return false;
         if (n > 0) {
