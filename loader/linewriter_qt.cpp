@@ -21,7 +21,7 @@ struct LineWriter::Os {
     // The driver's queue cannot be read through Qt: the time the written bytes take at
     // the line's rate stands in for it, so that waits begin once they are on the wire.
     QElapsedTimer clock;
-    qint64 wireFreeAtMs = 0;
+    qint64 wireFreeAtNs = 0;
     // Bytes the line refused for want of room, which QSerialPort keeps and writes later.
     bool holding = false;
 
@@ -32,9 +32,9 @@ LineWriter::LineWriter(QSerialPort& port) : m_port(port), m_os(std::make_unique<
 {
     m_os->clock.start();
     m_os->written = QObject::connect(&m_port, &QSerialPort::bytesWritten, &m_port, [this](qint64 n) {
-        const qint64 now = m_os->clock.elapsed();
+        const qint64 now = m_os->clock.nsecsElapsed();
         const qint64 rate = qMax<qint64>(m_port.baudRate(), 1);
-        m_os->wireFreeAtMs = qMax(now, m_os->wireFreeAtMs) + (n * BitsPerByte * 1000 + rate - 1) / rate;
+        m_os->wireFreeAtNs = qMax(now, m_os->wireFreeAtNs) + n * BitsPerByte * 1000000000 / rate;
         m_os->holding = false;
     });
     // Queued: while bytesWritten is emitted QSerialPort still counts those bytes as its own.
@@ -121,6 +121,6 @@ bool LineWriter::holdsBytes() const
 int LineWriter::queued()
 {
     const qint64 rate = m_port.baudRate();
-    const qint64 onWire = qMax<qint64>(0, m_os->wireFreeAtMs - m_os->clock.elapsed()) * rate / (BitsPerByte * 1000);
+    const qint64 onWire = qMax<qint64>(0, m_os->wireFreeAtNs - m_os->clock.nsecsElapsed()) * rate / (BitsPerByte * 1000000000LL);
     return int(m_port.bytesToWrite() + onWire);
 }
