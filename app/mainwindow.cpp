@@ -33,19 +33,10 @@ const QString KeyStyleSheet = QStringLiteral(
 // Geometry of a key button from the designed position of the first key.
 QRect keyRect(const QRect& base, int col, int row)
 {
-    const int l = base.left(), t = base.top();
-    QPoint tl, br;
-    if (col == 12 && row == 3) {
-        tl = {l + 1140, t + 300}; br = {l + 1345, t + 400};
-    } else if (col == 11 && row == 5) {
-        tl = {l + 1140, t + 405}; br = {l + 1240, t + 610};
-    } else if (col == 12 && row == 5) {
-        tl = {l + 1245, t + 405}; br = {l + 1345, t + 610};
-    } else {
-        tl = {l - 15 + 105 * col, t - 15 + 105 * row};
-        br = tl + QPoint(100, 100);
-    }
-    return QRect(tl, br);
+    // A pitch of 105 with 100 across a key: a double key spans 205.
+    const QPoint tl(base.left() - 15 + 105 * keyLeftColumn(col, row), base.top() - 15 + 105 * keyTopRow(col, row));
+    const KeyShape shape = keyShape(col, row);
+    return QRect(tl, tl + QPoint(shape == KeyShape::Wide ? 205 : 100, shape == KeyShape::Tall ? 205 : 100));
 }
 }  // namespace
 
@@ -63,9 +54,9 @@ MainWindow::MainWindow(QWidget* parent)
     keyMapImg = new KeyMapImgClass;
 
     const QRect base = keyButtons[0]->geometry();
-    for (int col = 0; col < 13; ++col)
-        for (int row = 0; row < 6; ++row) {
-            QPushButton* b = keyButtons[col * 6 + row];
+    for (int col = 0; col < KeyCols; ++col)
+        for (int row = 0; row < KeyRows; ++row) {
+            QPushButton* b = keyButtons[keyIndex(col, row)];
             if (isCoveredKey(col, row))
                 b->hide();
             else
@@ -132,7 +123,7 @@ QPixmap MainWindow::scanCodeFace(const TKeyMap& map, QSize size)
 
 void MainWindow::refreshBtn(int col, int row)
 {
-    QPushButton* b = keyButtons[col * 6 + row];
+    QPushButton* b = keyButtons[keyIndex(col, row)];
     if (viewMode != ScanCodeView)
         b->setIcon(QIcon(keyMapImg->keyFace(col, row)));
     else
@@ -141,9 +132,9 @@ void MainWindow::refreshBtn(int col, int row)
 
 void MainWindow::refreshAllBtns()
 {
-    for (int col = 0; col < 13; ++col)
-        for (int row = 0; row < 6; ++row) {
-            keyButtons[col * 6 + row]->setMouseTracking(true);
+    for (int col = 0; col < KeyCols; ++col)
+        for (int row = 0; row < KeyRows; ++row) {
+            keyButtons[keyIndex(col, row)]->setMouseTracking(true);
             refreshBtn(col, row);
         }
 }
@@ -184,7 +175,7 @@ void MainWindow::setBtnMapFromDialog(int col, int row, TKeyMap keymap, QString* 
 
 void MainWindow::UncheckBtn(int col, int row)
 {
-    keyButtons[col * 6 + row]->setChecked(false);
+    keyButtons[keyIndex(col, row)]->setChecked(false);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)

@@ -46,7 +46,7 @@ public:
     // For tests and tools that drive the window.
     int currentViewMode() const { return viewMode; }
     KeyMapImgClass* model() const { return keyMapImg; }
-    QPushButton* keyButton(int col, int row) const { return keyButtons[col * 6 + row]; }
+    QPushButton* keyButton(int col, int row) const { return keyButtons[keyIndex(col, row)]; }
     Ui_MainWindow* form() const { return ui; }
     QLabel* statusLabelWidget() const { return statusLabel; }
     msgwindow* messageWindow() const { return msgWnd; }
@@ -158,7 +158,7 @@ private:
     bool checkedKeymap(const QByteArray& bytes);
     static QIcon windowIconFor(const QString& fileName, const QString& fallbackResource);
 
-    QPushButton* keyButtons[78];
+    QPushButton* keyButtons[KeyCount];
     KeyMapImgClass* keyMapImg = nullptr;
     Ui_MainWindow* ui = nullptr;
     BtnPropDialog* btnPropDialog = nullptr;

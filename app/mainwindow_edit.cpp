@@ -126,7 +126,7 @@ QPoint MainWindow::editTarget() const
         return menuKey;
     // The window's focus child: the shortcuts only reach an active window, where it has the focus.
     const QWidget* focused = focusWidget();
-    for (int i = 0; i < KeyCols * KeyRows; ++i)
+    for (int i = 0; i < KeyCount; ++i)
         if (keyButtons[i] == focused)
             return {i / KeyRows, i % KeyRows};
     return {-1, -1};

@@ -1,5 +1,7 @@
 #include "mainwindowform.h"
 
+#include "keytypes.h"
+
 #include <QLinearGradient>
 #include <QPalette>
 
@@ -82,8 +84,8 @@ void Ui_MainWindow::setupUi(QMainWindow* w)
     keyFont.setFamily("Segoe UI");
     keyFont.setPointSize(9);
     keyFont.setBold(true);
-    for (int col = 0; col < 13; ++col)
-        for (int row = 0; row < 6; ++row) {
+    for (int col = 0; col < KeyCols; ++col)
+        for (int row = 0; row < KeyRows; ++row) {
             QPushButton* b = new QPushButton(widget);
             b->setObjectName(keyButtonName(col, row));
             b->setGeometry(20, 20, 71, 71);
@@ -93,15 +95,16 @@ void Ui_MainWindow::setupUi(QMainWindow* w)
             b->setDefault(false);
             b->setCursor(Qt::PointingHandCursor);
             b->setFont(keyFont);
-            keyButtons[col * 6 + row] = b;
+            keyButtons[keyIndex(col, row)] = b;
         }
     keyButtons[0]->setPalette(keyOnePalette());
-    // The covered positions under the wide and tall keys.
-    keyButtons[11 * 6 + 3]->setFlat(true);
-    keyButtons[11 * 6 + 4]->setFlat(true);
-    keyButtons[12 * 6 + 4]->setFlat(true);
-    keyButtons[11 * 6 + 4]->setEnabled(false);
-    keyButtons[12 * 6 + 4]->setEnabled(false);
+    // The covered positions are flat; the form left the one under the wide key enabled.
+    for (const ShapedKey& k : ShapedKeys) {
+        if (k.shape != KeyShape::Covered)
+            continue;
+        keyButtons[keyIndex(k.col, k.row)]->setFlat(true);
+        keyButtons[keyIndex(k.col, k.row)]->setEnabled(keyShape(k.col + 1, k.row) == KeyShape::Wide);
+    }
 
     scrollArea->setWidget(scrollAreaWidgetContents);
     w->setCentralWidget(centralwidget);

@@ -1,4 +1,6 @@
 #pragma once
+#include "keytypes.h"
+
 #include <QAction>
 #include <QMainWindow>
 #include <QMenu>
@@ -33,7 +35,7 @@ public:
     QWidget* scrollAreaWidgetContents;
     QWidget* widget;
     // pushButton_<col+1>_<row+1>, column-major: index col * 6 + row.
-    QPushButton* keyButtons[78];
+    QPushButton* keyButtons[KeyCount];
 
     QMenuBar* menubar;
     QMenu* menuKey;

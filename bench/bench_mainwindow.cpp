@@ -4,12 +4,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QProcess>
 #include <QUndoStack>
 #include <benchmark/benchmark.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 namespace {
 void fillLayout(KeyMapImgClass& m)
@@ -83,14 +80,10 @@ BENCHMARK(BM_undoRedo_wholeLayout)->Unit(benchmark::kMillisecond);
 void BM_startup_process(benchmark::State& state)
 {
     for (auto _ : state) {
-        pid_t pid;
-        char* argv[] = {const_cast<char*>(STARTUP_PROBE), nullptr};
-        if (posix_spawn(&pid, STARTUP_PROBE, nullptr, nullptr, argv, environ) != 0) {
+        if (QProcess::execute(QStringLiteral(STARTUP_PROBE), {}) < 0) {
             state.SkipWithError("cannot start the probe");
             return;
         }
-        int status = 0;
-        waitpid(pid, &status, 0);
     }
 }
 BENCHMARK(BM_startup_process)->Unit(benchmark::kMillisecond)->Iterations(15)->Repetitions(3)->ReportAggregatesOnly(true);

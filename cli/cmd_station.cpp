@@ -3,30 +3,16 @@
 
 #include "consoletransfer.h"
 #include "stationengine.h"
+#include "stoprequest.h"
 #include "uploadreport.h"
 
 #include <QDateTime>
 #include <QEventLoop>
 #include <QFile>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <memory>
-#include <unistd.h>
 
 namespace {
-// Ctrl-C (or SIGTERM) asks the station to stop through this pipe: the first
-// lets the transfers in flight finish, the second ends them with a row each.
-int g_stopPipe[2] = {-1, -1};
-int g_stopSignals = 0;
-void onStopSignal(int sig)
-{
-    const char c = char(sig);
-    [[maybe_unused]] const ssize_t n = ::write(g_stopPipe[1], &c, 1);
-    if (++g_stopSignals >= 2)
-        std::signal(sig, SIG_DFL);
-}
-
 QString csvField(QString s)
 {
     if (!s.contains(QLatin1Char(',')) && !s.contains(QLatin1Char('"')) && !s.contains(QLatin1Char('\n')))
@@ -61,29 +47,19 @@ public:
 
     int run()
     {
-        if (::pipe(g_stopPipe) == 0) {
-            m_stopNotifier = std::make_unique<QSocketNotifier>(g_stopPipe[0], QSocketNotifier::Read);
-            QObject::connect(m_stopNotifier.get(), &QSocketNotifier::activated, &m_loop, [this] {
-                char c;
-                [[maybe_unused]] const ssize_t n = ::read(g_stopPipe[0], &c, 1);
-                if (++m_signals == 1)
-                    stop(QStringLiteral("остановка: загрузки, что идут, будут закончены (ещё Ctrl-C: прервать их)"));
-                else
-                    m_engine.interrupt(QStringLiteral("прервано"));
-            });
-            std::signal(SIGINT, onStopSignal);
-            std::signal(SIGTERM, onStopSignal);
-        }
+        // The first Ctrl-C lets the transfers in flight finish, the second ends
+        // them with a row each; a third is left to the system.
+        StopRequest stop(2);
+        QObject::connect(&stop, &StopRequest::stopRequested, &m_loop, [this](int count) {
+            if (count == 1)
+                this->stop(QStringLiteral("остановка: загрузки, что идут, будут закончены (ещё Ctrl-C: прервать их)"));
+            else
+                m_engine.interrupt(QStringLiteral("прервано"));
+        });
         m_ctx.err << QStringLiteral("Ожидание клавиатур (Ctrl-C: закончить)\n");
         m_ctx.err.flush();
         m_engine.watch();
         m_loop.exec();
-        std::signal(SIGINT, SIG_DFL);
-        std::signal(SIGTERM, SIG_DFL);
-        m_stopNotifier.reset();
-        for (int& fd : g_stopPipe)
-            if (fd >= 0)
-                ::close(std::exchange(fd, -1));
         m_ctx.out << QStringLiteral("Итого: запрограммированы %1, не удалось %2\n").arg(m_good).arg(m_bad);
         return m_bad == 0 ? ExitOk : ExitInvalid;
     }
@@ -127,8 +103,6 @@ private:
     int m_count;
     QFile* m_csv;
     QEventLoop m_loop;
-    std::unique_ptr<QSocketNotifier> m_stopNotifier;
-    int m_signals = 0;
     int m_good = 0;
     int m_bad = 0;
 };

@@ -1,5 +1,6 @@
 #include "clicommand.h"
 
+#include "console.h"
 #include "filemessages.h"
 
 #include <QApplication>
@@ -69,6 +70,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    useUtf8Console();
     QTextStream out(stdout);
     QTextStream err(stderr);
 

@@ -275,7 +275,7 @@ std::unique_ptr<KeyMapImgClass> layoutFromJson(const QByteArray& json, QString* 
     if (formatValue != QLatin1String("kmp") && formatValue != QLatin1String("btv"))
         return setError(QStringLiteral("format: ожидается \"kmp\" или \"btv\""));
     if (!in.slotText(root["fontFamily"], QStringLiteral("fontFamily"), family) ||
-        !in.array(root["keys"], QStringLiteral("keys"), KeyCols * KeyRows, keys))
+        !in.array(root["keys"], QStringLiteral("keys"), KeyCount, keys))
         return setError(in.error);
 
     auto model = std::make_unique<KeyMapImgClass>();

@@ -292,7 +292,7 @@ TKeyMap BtnPropDialog::currentKeyMap() const
     for (int j = 0; j < count; ++j)
         map.pairs[j].code = codeOfRow(j);
     for (auto& pair : map.pairs)
-        pair.modifiers = modifierMask(pair.code);
+        pair.modifiers = sentModifiers(pair);
     return map;
 }
 

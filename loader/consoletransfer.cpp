@@ -1,6 +1,7 @@
 #include "consoletransfer.h"
 
 #include "bytelink.h"
+#include "console.h"
 #include "loaderview.h"
 #include "portsource.h"
 #include "serialportlink.h"
@@ -8,9 +9,7 @@
 #include <QEventLoop>
 #include <QRegularExpression>
 
-#include <cstdio>
 #include <memory>
-#include <unistd.h>
 
 namespace {
 // The loader's log on a terminal: every outcome line as the dialog shows it,
@@ -19,7 +18,7 @@ class ConsoleView : public LoaderView
 {
 public:
     ConsoleView(const QString& port, bool verbose, QTextStream& err)
-        : m_port(port), m_verbose(verbose), m_err(err), m_tty(isatty(fileno(stderr)))
+        : m_port(port), m_verbose(verbose), m_err(err), m_tty(stderrIsTerminal())
     {
     }
 

@@ -2,6 +2,7 @@
 
 #include "portsource.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -28,6 +29,12 @@ QString portDevice(const QString& port)
     return canonical.isEmpty() ? QDir::cleanPath(QFileInfo(location).absoluteFilePath()) : canonical;
 }
 
+QString nodeIdentity(const QString& device)
+{
+    const QDateTime made = QFileInfo(device).metadataChangeTime();
+    return device + u'@' + QString::number(made.isValid() ? made.toMSecsSinceEpoch() : 0);
+}
+
 bool portPresent(const QString& port)
 {
     return QFileInfo::exists(portDevice(port));
@@ -43,6 +50,9 @@ QList<SystemPort> readSystemPorts()
         p.port.device = portDevice(info.systemLocation());
         p.port.socket = links.value(p.port.device, info.portName());
         p.port.serial = info.serialNumber();
+        // udev tells when a system port goes, however briefly: its path is enough,
+        // and its node's times may still move while udev sets it up.
+        p.port.node = p.port.device;
         p.keyboard = info.description().contains(mark, Qt::CaseSensitive);
         out.append(p);
     }
@@ -64,16 +74,22 @@ QList<SocketPort> keyboardSockets(const QList<SystemPort>& system)
             add(p.port);
     for (const PortInfo& p : parseExtraPorts(qEnvironmentVariable("RASKLADKA_EXTRA_PORTS")))
         if (p.friendlyName.contains(mark, Qt::CaseSensitive) && QFileInfo::exists(p.portName))
-            add({p.portName, portDevice(p.portName), {}});
+        {
+            const QString device = portDevice(p.portName);
+            add({p.portName, device, {}, nodeIdentity(device)});
+        }
     return out;
 }
 
 SocketPort describePort(const QString& port, const QList<SystemPort>& system)
 {
-    SocketPort p{port, portDevice(port), {}};
+    SocketPort p{port, portDevice(port), {}, {}};
+    p.node = nodeIdentity(p.device);
     p.socket = bySocketLinks().value(p.device, port);
     for (const SystemPort& s : system)
-        if (s.port.device == p.device)
+        if (s.port.device == p.device) {
             p.serial = s.port.serial;
+            p.node = s.port.node;
+        }
     return p;
 }

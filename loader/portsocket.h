@@ -11,6 +11,10 @@ struct SocketPort {
     QString socket;  // the name to open and to report: stable while the keyboard stays
     QString device;  // the device node behind it right now (canonical path)
     QString serial;  // the USB serial number, where the port reports one
+    // The device node itself: for a port by path, its path and when it was made,
+    // so a node removed and made again under the same name (a reused pts/2) is
+    // another one; for a system port its path (udev tells of the rest).
+    QString node;
     // The device, where naming it beside the socket tells the user more.
     QString shownDevice() const
     {
@@ -30,6 +34,8 @@ struct SystemPort {
 QString portDevice(const QString& port);
 // Whether the port named so is there now.
 bool portPresent(const QString& port);
+// The identity of the device node `device` (see SocketPort::node).
+QString nodeIdentity(const QString& device);
 
 // The system's serial ports. Slow (tens of milliseconds): a station reads them
 // off its event loop.

@@ -1,19 +1,8 @@
 #include "serialportlink.h"
 
-#include <QSocketNotifier>
 #include <QThread>
 
 #include <utility>
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <poll.h>
-#include <unistd.h>
-#endif
-#ifdef Q_OS_LINUX
-#include <sys/ioctl.h>
-#include <termios.h>
-#endif
 
 namespace {
 // Generous next to the 77 ms that 881 bytes take at 115200 baud; only a dead
@@ -21,19 +10,6 @@ namespace {
 constexpr int DrainLimitMs = 3000;
 // A port whose driver takes no byte for this long is as good as unplugged.
 constexpr int WriteStallLimitMs = 3000;
-
-// Bytes the driver still holds for the wire; 0 where it cannot say.
-int driverQueue(int fd)
-{
-    int queued = 0;
-#ifdef Q_OS_LINUX
-    if (::ioctl(fd, TIOCOUTQ, &queued) != 0)
-        queued = 0;
-#else
-    Q_UNUSED(fd);
-#endif
-    return queued;
-}
 }  // namespace
 
 SerialPortLink::SerialPortLink()
@@ -51,6 +27,7 @@ SerialPortLink::SerialPortLink()
     });
     m_drainPoll.setSingleShot(true);
     QObject::connect(&m_drainPoll, &QTimer::timeout, &m_drainPoll, [this] { checkDrained(); });
+    m_line.setRoomCallback([this] { sendPending(); });
 }
 
 SerialPortLink::~SerialPortLink()
@@ -74,7 +51,6 @@ bool SerialPortLink::isOpen() const
 
 void SerialPortLink::close()
 {
-    // The notifier stays (disabled): close() may be reached from its own signal.
     abandonPending();
     if (m_port.isOpen())
         m_port.close();
@@ -116,11 +92,7 @@ bool SerialPortLink::write(const QByteArray& bytes)
             return true;
     }
     m_pending.append(bytes.mid(done));
-    if (!m_writable || m_writable->socket() != m_port.handle()) {
-        m_writable = std::make_unique<QSocketNotifier>(m_port.handle(), QSocketNotifier::Write);
-        QObject::connect(m_writable.get(), &QSocketNotifier::activated, m_writable.get(), [this] { sendPending(); });
-    }
-    m_writable->setEnabled(true);
+    m_line.watchRoom(true);
     if (!m_stall.isActive())
         m_stall.start();
     return true;
@@ -129,34 +101,18 @@ bool SerialPortLink::write(const QByteArray& bytes)
 // One write call: the bytes it took, 0 when the driver's queue is full, -1 on failure.
 qint64 SerialPortLink::writeOnce(const char* data, qint64 size)
 {
-#ifdef Q_OS_UNIX
-    for (;;) {
-        const ssize_t n = ::write(int(m_port.handle()), data, size_t(size));
-        if (n >= 0)
-            return n;
-        if (errno == EAGAIN || errno == EWOULDBLOCK)
-            return 0;
-        if (errno != EINTR) {
-            failWrite(qt_error_string(errno));
-            return -1;
-        }
-    }
-#else
-    const qint64 n = m_port.write(data, size);
-    if (n < 0 || !m_port.waitForBytesWritten(WriteStallLimitMs)) {
-        failWrite(m_port.errorString());
-        return -1;
-    }
+    const qint64 n = m_line.writeOnce(data, size);
+    if (n < 0)
+        failWrite(m_line.error());
     return n;
-#endif
 }
 
 bool SerialPortLink::writeBlocking(const char* data, qint64 size)
 {
     qint64 done = 0;
     QDeadlineTimer stalled(WriteStallLimitMs);
-    while (done < size) {
-        const qint64 n = writeOnce(data + done, size - done);
+    while (done < size || m_line.holdsBytes()) {
+        const qint64 n = done < size ? writeOnce(data + done, size - done) : 0;
         if (n < 0)
             return false;
         if (n > 0) {
@@ -164,13 +120,8 @@ bool SerialPortLink::writeBlocking(const char* data, qint64 size)
             stalled.setRemainingTime(WriteStallLimitMs);
             continue;
         }
-#ifdef Q_OS_UNIX
-        // The driver's queue is full (the descriptor is non-blocking): wait for room.
-        pollfd p{int(m_port.handle()), POLLOUT, 0};
-        const int r = ::poll(&p, 1, int(stalled.remainingTime()));
-        if (r < 0 && errno != EINTR)
-            return failWrite(qt_error_string(errno));
-#endif
+        if (!m_line.waitForRoom(int(stalled.remainingTime())))
+            return failWrite(m_line.error());
         if (stalled.hasExpired())
             return failWrite(QStringLiteral("the port took no data for %1 ms").arg(WriteStallLimitMs));
     }
@@ -195,7 +146,7 @@ void SerialPortLink::sendPending()
             next.remove(0, n);
     }
     m_stall.stop();
-    m_writable->setEnabled(false);
+    m_line.watchRoom(false);
     m_drainDeadline.setRemainingTime(DrainLimitMs);
     checkDrained();
 }
@@ -204,8 +155,7 @@ void SerialPortLink::abandonPending()
 {
     m_pending.clear();
     m_stall.stop();
-    if (m_writable)
-        m_writable->setEnabled(false);
+    m_line.watchRoom(false);
     if (m_drainDone)
         finishDrain(false);
 }
@@ -227,9 +177,11 @@ bool SerialPortLink::drain()
     // Then wait until the driver's own queue is on the wire. Polled rather than
     // tcdrain() so a stuck device cannot hang the caller.
     const QDeadlineTimer deadline(DrainLimitMs);
-    while (const int queued = driverQueue(int(m_port.handle()))) {
+    while (const int queued = m_line.queued()) {
         if (deadline.hasExpired())
             return failWrite(QStringLiteral("%1 bytes still queued after %2 ms").arg(queued).arg(DrainLimitMs));
+        if (!m_line.waitForRoom(1))
+            return failWrite(m_line.error());
         QThread::usleep(500);
     }
     return true;
@@ -251,7 +203,7 @@ void SerialPortLink::checkDrained()
 {
     if (!m_drainDone || !m_pending.isEmpty())
         return;  // sendPending() looks again once the last byte went out
-    const int queued = driverQueue(int(m_port.handle()));
+    const int queued = m_line.queued();
     if (queued == 0) {
         finishDrain(true);
     } else if (m_drainDeadline.hasExpired()) {

@@ -1,5 +1,6 @@
 #pragma once
 #include "bytelink.h"
+#include "linewriter.h"
 
 #include <QDeadlineTimer>
 #include <QList>
@@ -7,17 +8,12 @@
 #include <QSerialPort>
 #include <QTimer>
 
-#include <memory>
-
-class QSocketNotifier;
 
 // The keyboard's serial line: 115200 baud, 8 data bits, no parity, 1 stop bit,
 // no flow control, opened for reading and writing.
 //
-// Writes go to the port's descriptor directly, one system call per write:
-// QSerialPort would collect them and hand the driver one block, and the
-// keyboard is paced by the host's calls (a USB serial device receives one
-// transfer per call).
+// Every write is one system call (LineWriter): the keyboard is paced by the
+// host's calls, a USB serial device receiving one transfer per call.
 class SerialPortLink : public ByteLink
 {
 public:
@@ -60,7 +56,7 @@ private:
 
     // Event-driven mode: each entry is one write call still to make.
     QList<QByteArray> m_pending;
-    std::unique_ptr<QSocketNotifier> m_writable;
+    LineWriter m_line{m_port};
     QTimer m_stall;        // no byte taken for this long: the port is dead
     QTimer m_drainPoll;    // looks again at the driver's queue
     QDeadlineTimer m_drainDeadline;

@@ -154,9 +154,9 @@ void StationEngine::update(const QString& name, const SocketPort* present)
 {
     Socket& s = m_sockets[name];
     const bool here = present != nullptr;
-    // Another device node behind the socket than the last one seen: the
-    // keyboard left and one came back, however briefly.
-    const bool changed = here && !s.device.isEmpty() && present->device != s.device;
+    // Another device node behind the socket than the last one seen, or the same
+    // name made anew: the keyboard left and one came back, however briefly.
+    const bool changed = here && !s.node.isEmpty() && present->node != s.node;
     const bool gone = !here || changed || std::exchange(s.departed, false);
     // Serial numbers come with the system's list, a moment after the keyboard.
     if (here && !gone && s.serial.isEmpty() && !s.wentAway)
@@ -185,6 +185,7 @@ void StationEngine::update(const QString& name, const SocketPort* present)
             s.away = false;
             s.wentAway = true;
             s.device = present->device;
+            s.node = present->node;
             s.job->setDevice(present->shownDevice());
             if (s.restartOver) {
                 s.returnLimit.reset();
@@ -199,8 +200,10 @@ void StationEngine::update(const QString& name, const SocketPort* present)
     }
     if (s.stage == Stage::Free && here && m_acceptNew)
         begin(name, *present);
-    else if (s.stage == Stage::Free && !here)
+    else if (s.stage == Stage::Free && !here) {
         s.device.clear();
+        s.node.clear();
+    }
 }
 
 void StationEngine::begin(const QString& name, const SocketPort& port)
@@ -208,6 +211,7 @@ void StationEngine::begin(const QString& name, const SocketPort& port)
     Socket& s = m_sockets[name];
     release(s);
     s.device = port.device;
+    s.node = port.node;
     s.serial = port.serial;
     s.away = s.wentAway = s.restartOver = s.departed = false;
     m_idleSaid = false;

@@ -73,6 +73,7 @@ private:
         Stage stage = Stage::Free;
         UploadJob* job = nullptr;
         QString device;
+        QString node;
         QString serial;
         bool away = false;        // gone during its restart, not back yet
         bool wentAway = false;    // gone during its restart at some point

@@ -35,10 +35,12 @@ KeyMapImgClass::~KeyMapImgClass() = default;
 
 QSize KeyMapImgClass::defaultBtnSize(int col, int row)
 {
-    if (col == 12 && row == 3)
-        return QSize(176, 71);
-    if ((col == 11 || col == 12) && row == 5)
-        return QSize(71, 176);
+    switch (keyShape(col, row)) {
+    case KeyShape::Wide: return QSize(176, 71);
+    case KeyShape::Tall: return QSize(71, 176);
+    case KeyShape::Plain:
+    case KeyShape::Covered: break;
+    }
     return QSize(71, 71);
 }
 
@@ -70,8 +72,7 @@ void KeyMapImgClass::makeImage()
         TKeyMap map = m_keymap[k.col][k.row];
         if (map.count >= 1 && map.count <= 5) {
             for (int j = 0; j < map.count; ++j)
-                if (isModifierCode(map.pairs[j].code))
-                    map.pairs[j].modifiers = modifierMask(map.pairs[j].code);
+                map.pairs[j].modifiers = sentModifiers(map.pairs[j]);
         }
         map.toBytes(slot);
     }

@@ -55,15 +55,46 @@ enum TFontStyle : int32_t { fsNormal = 0, fsBold = 1, fsItalic = 2, fsBoldItalic
 // the firmware's.
 inline bool isModifierCode(uint8_t code) { return uint8_t(code + 0x20) < 8; }
 inline uint8_t modifierMask(uint8_t code) { return isModifierCode(code) ? uint8_t(1u << (code - 0xE0)) : 0; }
+// The mask a pair goes to the keyboard with: a modifier key's own bit; any other code
+// keeps the mask it has (0 as the properties dialog stores it, whatever a file brought).
+inline uint8_t sentModifiers(const TKeyPair& pair)
+{
+    return isModifierCode(pair.code) ? modifierMask(pair.code) : pair.modifiers;
+}
 
 constexpr int KeyCols = 13;
 constexpr int KeyRows = 6;
+constexpr int KeyCount = KeyCols * KeyRows;
 constexpr int LabelLines = 5;
 constexpr int LabelUnits = 24;  // UTF-16 code units of one stored text
 
-// (11,3), (11,4) and (12,4) lie under the wide key (12,3) and the tall keys (11,5) and
-// (12,5): they stay in the model but are neither shown nor printed.
-constexpr bool isCoveredKey(int col, int row)
+// Per-key arrays of widgets run column first: index col * KeyRows + row.
+constexpr int keyIndex(int col, int row) { return col * KeyRows + row; }
+
+// A wide key reaches one column to the left of its position, a tall key one row up;
+// the positions they cover stay in the model but are neither shown nor printed.
+enum class KeyShape { Plain, Wide, Tall, Covered };
+
+struct ShapedKey {
+    int col;
+    int row;
+    KeyShape shape;
+};
+inline constexpr ShapedKey ShapedKeys[] = {
+    {12, 3, KeyShape::Wide},    {11, 5, KeyShape::Tall},    {12, 5, KeyShape::Tall},
+    {11, 3, KeyShape::Covered}, {11, 4, KeyShape::Covered}, {12, 4, KeyShape::Covered},
+};
+
+constexpr KeyShape keyShape(int col, int row)
 {
-    return (col == 11 && (row == 3 || row == 4)) || (col == 12 && row == 4);
+    for (const ShapedKey& k : ShapedKeys)
+        if (k.col == col && k.row == row)
+            return k.shape;
+    return KeyShape::Plain;
 }
+
+constexpr bool isCoveredKey(int col, int row) { return keyShape(col, row) == KeyShape::Covered; }
+
+// The grid cell where a key's top-left corner lies.
+constexpr int keyLeftColumn(int col, int row) { return keyShape(col, row) == KeyShape::Wide ? col - 1 : col; }
+constexpr int keyTopRow(int col, int row) { return keyShape(col, row) == KeyShape::Tall ? row - 1 : row; }

@@ -4,7 +4,7 @@
 # Sourced, not run.
 
 RASKLADKA_PACKAGES="cmake make g++ qt6-base-dev qt6-serialport-dev libgl-dev fonts-liberation2 \
-libbenchmark-dev xvfb xauth xdotool clang poppler-utils qt6-translations-l10n \
+libbenchmark-dev xvfb xauth xdotool clang poppler-utils strace qt6-translations-l10n \
 libudev-dev pkg-config dpkg-dev file lintian desktop-file-utils appstream shared-mime-info man-db bash-completion"
 
 raskladka_install_packages() {
@@ -32,7 +32,9 @@ raskladka_build() {
   local opts=() targets=()
   while [ $# -gt 0 ] && [ "$1" != "--" ]; do opts+=("$1"); shift; done
   [ "${1:-}" = "--" ] && { shift; targets=("$@"); }
-  cmake -S "$RASKLADKA_ROOT" -B "$dir" "${opts[@]}" >/dev/null || return 1
+  # RASKLADKA_CMAKE_OPTIONS (CI sets it) adds to every build's options.
+  # shellcheck disable=SC2086
+  cmake -S "$RASKLADKA_ROOT" -B "$dir" ${RASKLADKA_CMAKE_OPTIONS:-} "${opts[@]}" >/dev/null || return 1
   local t=()
   for x in "${targets[@]}"; do t+=(--target "$x"); done
   cmake --build "$dir" -j"$(nproc)" "${t[@]}"

@@ -11,7 +11,6 @@
 #include <QPushButton>
 
 namespace {
-constexpr int KeyCount = KeyCols * KeyRows;
 QPoint keyAt(int index) { return {index / KeyRows, index % KeyRows}; }
 }  // namespace
 

@@ -24,7 +24,7 @@ public:
 };
 
 // All 78 keys at one moment, index col * 6 + row.
-using LayoutKeys = std::array<KeyData, KeyCols * KeyRows>;
+using LayoutKeys = std::array<KeyData, KeyCount>;
 LayoutKeys readAllKeys(const KeyMapImgClass& model);
 
 struct KeyChange {

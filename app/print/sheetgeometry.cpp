@@ -1,15 +1,11 @@
 #include "sheetgeometry.h"
+#include "keytypes.h"
 
 QPoint sheetTilePos(PrintSheet sheet, int col, int row)
 {
     const int shift = sheet == PrintSheet::Codes ? 10 : 0;
-    // The wide key starts at column 11 and the tall keys one row up: each covers
-    // the position it hides.
-    if (col == 12 && row == 3)
-        return QPoint(1155 + shift, 315 + shift);
-    if ((col == 11 || col == 12) && row == 5)
-        return QPoint(SheetPitch * col + shift, 420 + shift);
-    return QPoint(SheetPitch * col + shift, SheetPitch * row + shift);
+    // A wide or tall key's tile starts on the position it covers.
+    return QPoint(SheetPitch * keyLeftColumn(col, row) + shift, SheetPitch * keyTopRow(col, row) + shift);
 }
 
 QRectF sheetSceneRect(PrintSheet sheet)

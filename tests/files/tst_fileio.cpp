@@ -19,6 +19,13 @@
 
 using namespace samples;
 
+#ifdef RASKLADKA_QT_ONLY
+// Qt can neither see a file's other names nor give a file to another owner.
+constexpr bool PosixSave = false;
+#else
+constexpr bool PosixSave = true;
+#endif
+
 class TestFileIo : public QObject
 {
     Q_OBJECT
@@ -178,7 +185,8 @@ private slots:
         QTest::newRow("hard link") << 0777 << 0640 << 881 << true << false << false << false;
         QTest::newRow("own file") << 0777 << 0602 << 900 << false << false << false << true;
         QTest::newRow("another user's file") << 0777 << 0666 << 900 << false << false << true << false;
-        QTest::newRow("root saves nobody's file") << 0755 << 0604 << 900 << false << true << true << true;
+        // Without POSIX root keeps the owner by writing in place instead.
+        QTest::newRow("root saves nobody's file") << 0755 << 0604 << 900 << false << true << true << PosixSave;
     }
     void savesKeepTheFile()
     {
@@ -191,6 +199,8 @@ private slots:
         QFETCH(bool, replaced);
         if ((byRoot || othersFile) && !m_user.switched)
             QSKIP("needs root, to give a file to another user");
+        if (linked && !PosixSave)
+            QSKIP("a save without POSIX cannot see hard links, and replaces a linked file");
         const QString dir = newFolder();
         const QString target = dir + "/layout.btv";
         QVERIFY(writeAll(target, QByteArray(oldSize, 'o')));

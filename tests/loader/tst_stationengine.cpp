@@ -30,7 +30,7 @@ private slots:
                     return {};
                 }
                 returns += std::exchange(away, false);
-                return {{link, portDevice(link), swapped && returns > 0 ? "B" : "A"}};
+                return {{link, portDevice(link), swapped && returns > 0 ? "B" : "A", nodeIdentity(portDevice(link))}};
             });
             QStringList rows;
             connect(&engine, &StationEngine::keyboardDone, this, [&](const UploadResult& r) { rows << r.outcome; });

@@ -191,6 +191,9 @@ private slots:
     // An older PDF is written as a layout file is: its other names see the new sheet.
     void olderPdfKeepsItsLinksAndMode()
     {
+#ifdef RASKLADKA_QT_ONLY
+        QSKIP("a save without POSIX cannot see hard links, and replaces a linked file");
+#endif
         const QString out = path("linked.pdf");
         const QString other = path("other-name.pdf");
         QVERIFY(writeBytes(out, "older file"));
