@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QLabel>
 
 void Ui_msgwindow::setupUi(QDialog* d)
@@ -47,8 +48,34 @@ msgwindow::~msgwindow()
 void msgwindow::showmsg(QString text, QString title)
 {
     setWindowTitle(title);
-    ui->label->setText(text);
+    ui->label->setText(fitted(text));
     show();
+}
+
+QString msgwindow::fitted(const QString& text) const
+{
+    const QFontMetrics fm = ui->label->fontMetrics();
+    const int room = ui->label->contentsRect().width();
+    // Messages about a file give the reason first and the file's path last, after ": ".
+    const qsizetype at = text.indexOf(QStringLiteral(": /"));
+    if (at < 0 || fm.horizontalAdvance(text) <= room)
+        return text;
+    const QString head = text.left(at + 2), path = text.mid(at + 2);
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString folder = path.left(slash + 1), name = path.mid(slash + 1);
+    const QString dots = QStringLiteral("…");
+    // Measured whole, as drawn: the parts' widths do not quite add up.
+    for (int left = room - fm.horizontalAdvance(head); left > 0; left -= 2) {
+        const int forFolder = left - fm.horizontalAdvance(name);
+        // The folders give way in their middle, so the path still starts and ends as it
+        // does; a name too long on its own gives up its own middle.
+        const QString shown = forFolder >= fm.horizontalAdvance(dots)
+                                  ? head + fm.elidedText(folder, Qt::ElideMiddle, forFolder) + name
+                                  : head + dots + fm.elidedText(name, Qt::ElideMiddle, left - fm.horizontalAdvance(dots));
+        if (fm.horizontalAdvance(shown) <= room)
+            return shown;
+    }
+    return text;
 }
 
 void msgwindow::accept()

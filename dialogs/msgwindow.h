@@ -30,5 +30,9 @@ signals:
     void cls();
 
 private:
+    // `text` as the label shows it: a file's path that would be cut at the right edge is
+    // shortened in the middle instead, so the reason before it and the file's own name show.
+    QString fitted(const QString& text) const;
+
     Ui_msgwindow* ui;
 };

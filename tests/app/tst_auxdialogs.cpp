@@ -1,11 +1,15 @@
 #include "dialog_td.h"
+#include "fontcheck.h"
 #include "msgwindow.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QFile>
+#include <QFontDatabase>
 #include <QFontComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -81,6 +85,38 @@ private slots:
         QCOMPARE(msgclosedCount, 0);
     }
 
+    // What the label shows of a message naming a file: the reason and the file's own name
+    // whole, the path's middle given up when the line is too narrow; other texts as they are.
+    void filePathsShortenedInTheMiddle_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("start");  // shown whole at the start
+        QTest::addColumn<QString>("end");    // shown whole at the end
+        const QString deep = "/nonexistent/catalogue/of/layouts/for/the/shops/of/the/north/";
+        const QString open = "Не удалось открыть (Файл или каталог не существует): ";
+        const QString write = "Ошибка записи (Отказано в доступе): ";
+        QTest::newRow("open") << open + deep + "касса 1.btv" << open << "касса 1.btv";
+        QTest::newRow("write") << write + "/proc/audit/" + QString(40, 'x') + "/kassa.btv" << write << "kassa.btv";
+        QTest::newRow("long name") << write + "/tmp/" + QString(90, 'y') + ".btv" << write + "…y" << ".btv";
+        QTest::newRow("fits") << "Ошибка записи (x): /a.btv" << "Ошибка записи (x): /a.btv" << "";
+        const QString notAPath = "Ошибка в формате файла: keys[12].lines[3].size: ожидается целое 0..255, здесь 300";
+        QTest::newRow("no path") << notAPath << notAPath << "";
+    }
+    void filePathsShortenedInTheMiddle()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, start);
+        QFETCH(QString, end);
+        msgwindow m;
+        m.showmsg(text, "Ошибка");
+        const QLabel* label = m.form()->label;
+        const QString shown = label->text();
+        QVERIFY2(shown.startsWith(start) && shown.endsWith(end), qPrintable(shown));
+        if (shown != text)
+            QVERIFY2(label->fontMetrics().horizontalAdvance(shown) <= label->contentsRect().width(), qPrintable(shown));
+        QCOMPARE(m.size(), QSize(372, 77));
+    }
+
     void fontDialogForm()
     {
         Dialog_TD d;
@@ -140,6 +176,42 @@ private slots:
         QTest::mouseClick(d.form()->buttonBox->button(QDialogButtonBox::Ok), Qt::LeftButton);
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(0).toString(), QString("Liberation Mono"));
+    }
+
+    // A family that two foundries make is listed once per foundry; whichever entry is
+    // chosen, the layout gets the family's own name, which this machine still finds.
+    // Runs last: the second foundry stays in this process's font database.
+    void familyStoredWithoutFoundry()
+    {
+        QFile font("/usr/share/fonts/truetype/liberation2/LiberationMono-Regular.ttf");
+        QVERIFY(font.open(QIODevice::ReadOnly));
+        QByteArray bytes = font.readAll();
+        // Another vendor in the OS/2 table makes it another foundry's font.
+        const auto be = [&](int at, int n) {
+            quint32 v = 0;
+            for (int i = 0; i < n; ++i)
+                v = v << 8 | quint8(bytes[at + i]);
+            return v;
+        };
+        for (quint32 t = 0, tables = be(4, 2); t < tables; ++t)
+            if (bytes.mid(12 + 16 * t, 4) == "OS/2")
+                bytes.replace(be(12 + 16 * t + 8, 4) + 58, 4, "RKTS");
+        QVERIFY(QFontDatabase::addApplicationFontFromData(bytes) >= 0);
+        QStringList listed = QFontDatabase::families().filter(QRegularExpression("^Liberation Mono \\[.+\\]$"));
+        QCOMPARE(listed.size(), 2);
+
+        Dialog_TD d;
+        QSignalSpy spy(&d, &Dialog_TD::storefontfam);
+        for (const QString& entry : listed) {
+            d.showdlg("Liberation Serif", "Выбор шрифта");
+            QComboBox* list = d.form()->fontComboBox;
+            list->setCurrentIndex(list->findText(entry));
+            QCOMPARE(list->currentText(), entry);
+            QTest::mouseClick(d.form()->buttonBox->button(QDialogButtonBox::Ok), Qt::LeftButton);
+            QCOMPARE(spy.last().at(0).toString(), QString("Liberation Mono"));
+            QCOMPARE(d.form()->label->text(), QString("Liberation Mono"));
+        }
+        QVERIFY(isFontFamilyInstalled("Liberation Mono"));
     }
 };
 
