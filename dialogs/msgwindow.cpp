@@ -52,6 +52,31 @@ void msgwindow::showmsg(QString text, QString title)
     show();
 }
 
+namespace {
+// `path` in at most `width` pixels: its folders give way in their middle, and where
+// `wholeName` allows, a name too long on its own too. Empty when it cannot be made to fit.
+QString shortPath(const QFontMetrics& fm, const QString& path, int width, bool wholeName)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString folder = path.left(slash + 1), name = path.mid(slash + 1);
+    const QString dots = QStringLiteral("…");
+    // Measured whole, as drawn: the parts' widths do not quite add up.
+    for (int room = width; room > fm.horizontalAdvance(dots); room -= 2) {
+        const int forFolder = room - fm.horizontalAdvance(name);
+        QString shown;
+        if (forFolder >= fm.horizontalAdvance(dots))
+            shown = fm.elidedText(folder, Qt::ElideMiddle, forFolder) + name;
+        else if (!wholeName)
+            shown = dots + fm.elidedText(name, Qt::ElideMiddle, room - fm.horizontalAdvance(dots));
+        else
+            return {};
+        if (fm.horizontalAdvance(shown) <= width)
+            return shown;
+    }
+    return {};
+}
+}  // namespace
+
 QString msgwindow::fitted(const QString& text) const
 {
     const QFontMetrics fm = ui->label->fontMetrics();
@@ -61,21 +86,12 @@ QString msgwindow::fitted(const QString& text) const
     if (at < 0 || fm.horizontalAdvance(text) <= room)
         return text;
     const QString head = text.left(at + 2), path = text.mid(at + 2);
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const QString folder = path.left(slash + 1), name = path.mid(slash + 1);
-    const QString dots = QStringLiteral("…");
-    // Measured whole, as drawn: the parts' widths do not quite add up.
-    for (int left = room - fm.horizontalAdvance(head); left > 0; left -= 2) {
-        const int forFolder = left - fm.horizontalAdvance(name);
-        // The folders give way in their middle, so the path still starts and ends as it
-        // does; a name too long on its own gives up its own middle.
-        const QString shown = forFolder >= fm.horizontalAdvance(dots)
-                                  ? head + fm.elidedText(folder, Qt::ElideMiddle, forFolder) + name
-                                  : head + dots + fm.elidedText(name, Qt::ElideMiddle, left - fm.horizontalAdvance(dots));
-        if (fm.horizontalAdvance(shown) <= room)
-            return shown;
-    }
-    return text;
+    const QString beside = shortPath(fm, path, room - fm.horizontalAdvance(head), true);
+    if (!beside.isEmpty())
+        return head + beside;
+    // A long reason leaves the name no room beside it: the path gets the label's second line.
+    const QString below = shortPath(fm, path, room, false);
+    return text.left(at + 1) + QLatin1Char('\n') + (below.isEmpty() ? path : below);
 }
 
 void msgwindow::accept()

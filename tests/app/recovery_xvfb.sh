@@ -10,9 +10,9 @@ layout="$work/касса 1.btv"
 cp "$sample" "$layout"
 cat > "$work/probe.sh" <<PROBE
 set -u
-journals="$work/data/raskladka/recovery"
-fail() { echo "\$1"; kill -9 \$pid 2>/dev/null; exit 1; }
-# A shown window of the editor titled exactly \$1, waited for up to 20 s.
+fail() { echo "\$1"; kill -9 \$pid; exit 1; }
+start() { "$bin" "\$@" 2>>"$work/stderr" & pid=\$!; }
+# Waits up to 20 s for: a shown window of the editor titled \$1 (printed), the journal.
 window() {
   for i in \$(seq 100); do
     for w in \$(xdotool search --onlyvisible --pid \$pid --name . 2>/dev/null); do
@@ -22,50 +22,42 @@ window() {
   done
   return 1
 }
-# The one journal there is, waited for up to 20 s.
 journal() {
   for i in \$(seq 100); do
-    set -- "\$journals"/*.journal
+    set -- "$work"/data/raskladka/recovery/*.journal
     [ \$# = 1 ] && [ -f "\$1" ] && { echo "\$1"; return 0; }
     sleep 0.2
   done
   return 1
 }
-start() { "$bin" "\$@" 2>>"$work/stderr" & pid=\$!; }
-answer() {  # \$@: the keys that answer the question about the journal
-  box=\$(window "Редактор Раскладки") || fail "no question"
-  xdotool windowfocus --sync \$box key "\$@"
-}
+header='{"file":"$layout","modified":true,'
 
 start "$layout"
 main=\$(window "Редактор Раскладки $layout") || fail "file not opened"
 # A click opens key (0, 0), Escape closes it again, Delete then clears it.
 xdotool mousemove --window \$main 55 85 click 1
-props=\$(window "Свойства кнопки") || fail "no key properties"
-xdotool windowfocus --sync \$props key Escape
+xdotool windowfocus --sync \$(window "Свойства кнопки") key Escape
 xdotool windowfocus --sync \$main key Delete
 first=\$(journal) || fail "no journal after an edit"
 cp "\$first" "$work/first"
-head -1 "$work/first" | grep -qF '{"file":"$layout","modified":true,' || fail "journal: \$(head -1 "$work/first")"
-sed -n 6p "$work/first" | grep -q '"col": 0, "row": 0, "count": 0,' || fail "the edit is not in the journal"
-kill -9 \$pid; wait \$pid 2>/dev/null
+head -1 "\$first" | grep -qF "\$header" || fail "journal: \$(head -1 "\$first")"
+sed -n 6p "\$first" | grep -q '"col": 0, "row": 0, "count": 0,' || fail "the edit is not in the journal"
+kill -9 \$pid
 
 start
-answer Return
+xdotool windowfocus --sync \$(window "Редактор Раскладки") key Return
 window "Редактор Раскладки $layout" >/dev/null || fail "restored layout without its file's name"
 for i in \$(seq 100); do [ -e "\$first" ] && sleep 0.2; done
-[ ! -e "\$first" ] || fail "the journal restored from is still there"
-second=\$(journal) || fail "restored layout not journaled as modified"
-head -1 "\$second" | grep -qF '{"file":"$layout","modified":true,' || fail "journal: \$(head -1 "\$second")"
+second=\$(journal) && [ "\$second" != "\$first" ] || fail "restored layout not journaled as modified"
+head -1 "\$second" | grep -qF "\$header" || fail "journal: \$(head -1 "\$second")"
 cmp <(tail -n +2 "$work/first") <(tail -n +2 "\$second") || fail "restored layout differs"
-kill -9 \$pid; wait \$pid 2>/dev/null
+kill -9 \$pid
 
 start
-answer Tab space
+xdotool windowfocus --sync \$(window "Редактор Раскладки") key Tab space
 window "Редактор Раскладки " >/dev/null || fail "no new layout after discarding"
 sleep 3
-[ -z "\$(ls "\$journals")" ] || fail "journals after discarding: \$(ls "\$journals")"
-kill \$pid; wait \$pid 2>/dev/null
-exit 0
+[ -z "\$(ls "$work/data/raskladka/recovery")" ] || fail "journal left after discarding"
+kill \$pid
 PROBE
 run_probe
