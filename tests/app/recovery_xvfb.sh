@@ -12,9 +12,10 @@ cat > "$work/probe.sh" <<PROBE
 set -u
 fail() { echo "\$1"; kill -9 \$pid; exit 1; }
 start() { "$bin" "\$@" 2>>"$work/stderr" & pid=\$!; }
-# Waits up to 20 s for: a shown window of the editor titled \$1 (printed), the journal.
+# Waits (\$2 or 100 times 0.2 s) for: a shown window of the editor titled \$1 (printed);
+# the one journal there is (printed).
 window() {
-  for i in \$(seq 100); do
+  for i in \$(seq \${2:-100}); do
     for w in \$(xdotool search --onlyvisible --pid \$pid --name . 2>/dev/null); do
       [ "\$(xdotool getwindowname \$w)" = "\$1" ] && { echo \$w; return 0; }
     done
@@ -23,7 +24,7 @@ window() {
   return 1
 }
 journal() {
-  for i in \$(seq 100); do
+  for i in \$(seq \${1:-100}); do
     set -- "$work"/data/raskladka/recovery/*.journal
     [ \$# = 1 ] && [ -f "\$1" ] && { echo "\$1"; return 0; }
     sleep 0.2
@@ -34,18 +35,29 @@ header='{"file":"$layout","modified":true,'
 
 start "$layout"
 main=\$(window "Редактор Раскладки $layout") || fail "file not opened"
-# A click opens key (0, 0), Escape closes it again, Delete then clears it.
-xdotool mousemove --window \$main 55 85 click 1
-xdotool windowfocus --sync \$(window "Свойства кнопки") key Escape
-xdotool windowfocus --sync \$main key Delete
-first=\$(journal) || fail "no journal after an edit"
+# A click opens key (0, 0), Escape closes it again, Delete then clears it. A slow
+# editor may miss an early click or key, so each is given again until it shows.
+for i in \$(seq 10); do
+  xdotool mousemove --window \$main 55 85 click 1
+  props=\$(window "Свойства кнопки" 10) && break
+done
+xdotool windowfocus --sync \$props key Escape
+for i in \$(seq 10); do
+  xdotool windowfocus --sync \$main key Delete
+  first=\$(journal 25) && break
+done
+[ -n "\$first" ] || fail "no journal after an edit"
 cp "\$first" "$work/first"
 head -1 "\$first" | grep -qF "\$header" || fail "journal: \$(head -1 "\$first")"
 sed -n 6p "\$first" | grep -q '"col": 0, "row": 0, "count": 0,' || fail "the edit is not in the journal"
 kill -9 \$pid
 
+answer() {  # \$@: the keys that answer the question
+  box=\$(window "Редактор Раскладки") || fail "no question"
+  xdotool windowfocus --sync \$box sleep 0.5 key "\$@"
+}
 start
-xdotool windowfocus --sync \$(window "Редактор Раскладки") key Return
+answer Return
 window "Редактор Раскладки $layout" >/dev/null || fail "restored layout without its file's name"
 for i in \$(seq 100); do [ -e "\$first" ] && sleep 0.2; done
 second=\$(journal) && [ "\$second" != "\$first" ] || fail "restored layout not journaled as modified"
@@ -54,7 +66,7 @@ cmp <(tail -n +2 "$work/first") <(tail -n +2 "\$second") || fail "restored layou
 kill -9 \$pid
 
 start
-xdotool windowfocus --sync \$(window "Редактор Раскладки") key Tab space
+answer Tab space
 window "Редактор Раскладки " >/dev/null || fail "no new layout after discarding"
 sleep 3
 [ -z "\$(ls "$work/data/raskladka/recovery")" ] || fail "journal left after discarding"
