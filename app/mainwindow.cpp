@@ -7,6 +7,8 @@
 #include "keyface.h"
 #include "keymapimgclass.h"
 #include "msgwindow.h"
+#include "recoveryjournal.h"
+#include "screenfit.h"
 #include "sheetprinter.h"
 #include "mainwindowform.h"
 
@@ -150,6 +152,7 @@ void MainWindow::openKeyProperties(int col, int row)
 {
     btnPropDialog->loadKey(col, row, keyMapImg);
     btnPropDialog->show();
+    keepOnScreen(btnPropDialog);
 }
 
 void MainWindow::setBtnMapFromDialog(int col, int row, TKeyMap keymap, QString* pname, bool link,
@@ -195,8 +198,12 @@ bool MainWindow::labelFontUsable(const QString& family)
 
 void MainWindow::on_actionExit_triggered()
 {
-    if (maybeSaveChanges())
-        emit quit();
+    if (!maybeSaveChanges())
+        return;
+    // Quitting closes every window, this one too: its close must not ask the same again.
+    exitAnswered = true;
+    emit quit();
+    exitAnswered = false;
 }
 
 void MainWindow::on_ShowScancodes_triggered()

@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QResizeEvent>
 
+#include <memory>
+
 class QLabel;
 class QPushButton;
 class KeyMapImgClass;
@@ -21,6 +23,9 @@ class KeyGridInput;
 class QMenu;
 class QMimeData;
 class QUndoStack;
+class QTimer;
+class RecoveryJournal;
+struct LeftJournal;
 
 // The click slot of every key button, on_pushButton_<col+1>_<row+1>_clicked(), bound
 // to its button by object name. One column of six at a time; moc expands these too.
@@ -73,6 +78,15 @@ public:
     // The scan-code view's face of one key: its codes in "Courier New" bold 12.
     static QPixmap scanCodeFace(const TKeyMap& map, QSize size);
     static QString buildText();
+
+    // From now on the layout is copied into a recovery journal in `folder` about two
+    // seconds after each change, while it differs from its file.
+    void enableRecoveryJournal(const QString& folder);
+    // At start: offers the layout an editor that did not end cleanly left in the
+    // journal folder, and reports and sets aside damaged journals.
+    void offerRecovery();
+    // The right of the status bar: says when the journal cannot be written.
+    QLabel* journalMark() const { return journalLabel; }
 
 signals:
     void quit();
@@ -149,7 +163,8 @@ private:
     // with the message and the scan-code view, when `family` cannot be drawn here.
     bool labelFontUsable(const QString& family);
     // Opening a file starts from a new model.
-    void replaceModel();
+    void replaceModel(const QString& file);
+    void showFileInTitle(const QString& file);
     void reportBadCodeCount();
     // The open-file dialog for a keymap, then its first 881 bytes, checked; false
     // when cancelled, unreadable (silently) or refused (with the message).
@@ -177,4 +192,15 @@ private:
     KeyFocusFrame* keyFocusFrame = nullptr;
     // The key the open key menu acts on; otherwise the actions act on the focused key.
     QPoint menuKey{-1, -1};
+    // "Выход" has had its answer about unsaved changes while it quits.
+    bool exitAnswered = false;
+
+    // The file the layout was last opened from or saved to as a button view.
+    QString currentFile;
+    std::unique_ptr<RecoveryJournal> journal;
+    QTimer* journalTimer = nullptr;
+    QLabel* journalLabel = nullptr;
+    void updateJournal();
+    void dropJournal();
+    void restoreLayout(LeftJournal& left);
 };

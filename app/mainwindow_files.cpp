@@ -53,10 +53,16 @@ QStringList droppedLayoutFiles(const QMimeData* mime)
 }
 }  // namespace
 
-void MainWindow::replaceModel()
+void MainWindow::replaceModel(const QString& file)
 {
     delete keyMapImg;
     keyMapImg = new KeyMapImgClass;
+    currentFile = file;
+}
+
+void MainWindow::showFileInTitle(const QString& file)
+{
+    setWindowTitle(TitlePrefix + file);
 }
 
 void MainWindow::reportBadCodeCount()
@@ -76,7 +82,7 @@ bool MainWindow::maybeSaveChanges()
         return true;
     switch (hooks.askSaveChanges(this)) {
     case MainWindowHooks::SaveChanges::Save: return saveButtonView();
-    case MainWindowHooks::SaveChanges::Discard: return true;
+    case MainWindowHooks::SaveChanges::Discard: dropJournal(); return true;
     case MainWindowHooks::SaveChanges::Cancel: break;
     }
     return false;
@@ -84,7 +90,7 @@ bool MainWindow::maybeSaveChanges()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (maybeSaveChanges())
+    if (exitAnswered || maybeSaveChanges())
         event->accept();
     else
         event->ignore();
@@ -108,14 +114,14 @@ bool MainWindow::askForKeymap(const QString& caption, QString& name, QByteArray&
 
 void MainWindow::openKeymapBytes(const QString& name, const QByteArray& bytes)
 {
-    replaceModel();
+    replaceModel(name);
     undoStack->clear();
     setViewMode(ScanCodeView);
     const DecodeResult result = decodeKeymapFile(bytes, *keyMapImg);
     for (const QPoint& key : result.changedKeys)
         refreshBtn(key.x(), key.y());
     if (result.complete()) {
-        setWindowTitle(TitlePrefix + name);
+        showFileInTitle(name);
         return;
     }
     refreshAllBtns();
@@ -167,7 +173,7 @@ void MainWindow::openButtonViewBytes(const QString& name, const QByteArray& byte
         return;
     }
     setViewMode(LayoutView);
-    replaceModel();
+    replaceModel(name);
     undoStack->clear();
     // A missing family is reported, and the codes shown, but the layout loads all the same.
     labelFontUsable(buttonViewFontFamily(bytes));
@@ -175,7 +181,7 @@ void MainWindow::openButtonViewBytes(const QString& name, const QByteArray& byte
     for (const QPoint& key : result.loadedKeys)
         refreshBtn(key.x(), key.y());
     if (result.complete()) {
-        setWindowTitle(TitlePrefix + name);
+        showFileInTitle(name);
         return;
     }
     refreshAllBtns();
@@ -207,6 +213,7 @@ bool MainWindow::saveButtonView()
         emit showmsg(error, TitleSaveError);
         return false;
     }
+    currentFile = name;
     undoStack->setClean();
     return true;
 }
@@ -231,10 +238,11 @@ void MainWindow::openJsonBytes(const QString& name, const QByteArray& bytes)
     setViewMode(LayoutView);
     delete keyMapImg;
     keyMapImg = loaded.release();
+    currentFile = name;
     undoStack->clear();
     labelFontUsable(keyMapImg->getFontFamily());
     refreshAllBtns();
-    setWindowTitle(TitlePrefix + name);
+    showFileInTitle(name);
 }
 
 void MainWindow::openFile(const QString& path)

@@ -4,6 +4,7 @@
 #include "dialog_comport.h"
 #include "filemessages.h"
 #include "keymapimgclass.h"
+#include "screenfit.h"
 
 #include <QDebug>
 
@@ -18,6 +19,7 @@ void MainWindow::on_ComPortOpen_triggered()
     keyMapImg->makeImage();
     comportwind->setImage(keyMapImg->image());
     comportwind->show();
+    keepOnScreen(comportwind);
     connect(comportwind, &Dialog_COMport::sendmsg, this, &MainWindow::rxmsg);
     connect(comportwind, &Dialog_COMport::reject, this, &MainWindow::close_dialog_comport);
 }
@@ -28,6 +30,7 @@ void MainWindow::on_ReadKeyMap_triggered()
     comportwind->setImage(keyMapImg->image());
     comportwind->setmode(1);
     comportwind->show();
+    keepOnScreen(comportwind);
     connect(comportwind, &Dialog_COMport::reject, this, &MainWindow::close_dialog_comport);
     connect(comportwind, &Dialog_COMport::sendmsg, this, &MainWindow::rxmsg);
 }

@@ -2,6 +2,7 @@
 
 #include "dialog_comport.h"
 
+#include <QDateTime>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -44,6 +45,18 @@ MainWindowHooks MainWindowHooks::defaults()
         case QMessageBox::Discard: return SaveChanges::Discard;
         default: return SaveChanges::Cancel;
         }
+    };
+    h.askRestore = [](QWidget* parent, const QString& file, const QDateTime& written) {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Редактор Раскладки"),
+                        QStringLiteral("Восстановить несохранённый макет?"), QMessageBox::NoButton, parent);
+        box.setInformativeText(QStringLiteral("Файл: %1\nИзменён: %2")
+                                   .arg(file.isEmpty() ? QStringLiteral("(новый макет)") : file,
+                                        written.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))));
+        QPushButton* restore = box.addButton(QStringLiteral("Восстановить"), QMessageBox::AcceptRole);
+        box.addButton(QStringLiteral("Удалить"), QMessageBox::DestructiveRole);
+        box.setDefaultButton(restore);
+        box.exec();
+        return box.clickedButton() == restore;
     };
     return h;
 }

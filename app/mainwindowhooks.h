@@ -4,6 +4,7 @@
 #include <functional>
 
 class Dialog_COMport;
+class QDateTime;
 class QPrinter;
 class QWidget;
 
@@ -21,6 +22,9 @@ struct MainWindowHooks {
     // "Сохранить изменения макета?" before unsaved changes would be lost.
     enum class SaveChanges { Save, Discard, Cancel };
     std::function<SaveChanges(QWidget* parent)> askSaveChanges;
+    // "Восстановить несохранённый макет?" for a layout left in a recovery journal:
+    // true restores it, false discards it.
+    std::function<bool(QWidget* parent, const QString& file, const QDateTime& written)> askRestore;
 
     static MainWindowHooks defaults();
 };

@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 
 void Ui_Dialog_TD::setupUi(QDialog* d)
 {
@@ -89,7 +90,11 @@ void Dialog_TD::showdlg(QString family, QString title)
 
 void Dialog_TD::on_fontComboBox_currentTextChanged(const QString& family)
 {
-    preview(family);
+    // A family made by several foundries is listed as "Family [foundry]", a name that
+    // only this machine knows; the layout keeps the family, which any machine resolves.
+    static const QRegularExpression withFoundry(QStringLiteral("^(.+) \\[[^\\]]+\\]$"));
+    const QRegularExpressionMatch listed = withFoundry.match(family);
+    preview(listed.hasMatch() ? listed.captured(1) : family);
 }
 
 void Dialog_TD::on_buttonBox_accepted()

@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QLabel>
 
 void Ui_msgwindow::setupUi(QDialog* d)
@@ -47,8 +48,50 @@ msgwindow::~msgwindow()
 void msgwindow::showmsg(QString text, QString title)
 {
     setWindowTitle(title);
-    ui->label->setText(text);
+    ui->label->setText(fitted(text));
     show();
+}
+
+namespace {
+// `path` in at most `width` pixels: its folders give way in their middle, and where
+// `wholeName` allows, a name too long on its own too. Empty when it cannot be made to fit.
+QString shortPath(const QFontMetrics& fm, const QString& path, int width, bool wholeName)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString folder = path.left(slash + 1), name = path.mid(slash + 1);
+    const QString dots = QStringLiteral("…");
+    // Measured whole, as drawn: the parts' widths do not quite add up.
+    for (int room = width; room > fm.horizontalAdvance(dots); room -= 2) {
+        const int forFolder = room - fm.horizontalAdvance(name);
+        QString shown;
+        if (forFolder >= fm.horizontalAdvance(dots))
+            shown = fm.elidedText(folder, Qt::ElideMiddle, forFolder) + name;
+        else if (!wholeName)
+            shown = dots + fm.elidedText(name, Qt::ElideMiddle, room - fm.horizontalAdvance(dots));
+        else
+            return {};
+        if (fm.horizontalAdvance(shown) <= width)
+            return shown;
+    }
+    return {};
+}
+}  // namespace
+
+QString msgwindow::fitted(const QString& text) const
+{
+    const QFontMetrics fm = ui->label->fontMetrics();
+    const int room = ui->label->contentsRect().width();
+    // Messages about a file give the reason first and the file's path last, after ": ".
+    const qsizetype at = text.indexOf(QStringLiteral(": /"));
+    if (at < 0 || fm.horizontalAdvance(text) <= room)
+        return text;
+    const QString head = text.left(at + 2), path = text.mid(at + 2);
+    const QString beside = shortPath(fm, path, room - fm.horizontalAdvance(head), true);
+    if (!beside.isEmpty())
+        return head + beside;
+    // A long reason leaves the name no room beside it: the path gets the label's second line.
+    const QString below = shortPath(fm, path, room, false);
+    return text.left(at + 1) + QLatin1Char('\n') + (below.isEmpty() ? path : below);
 }
 
 void msgwindow::accept()

@@ -30,5 +30,10 @@ signals:
     void cls();
 
 private:
+    // `text` as the label shows it: a file's path that would be cut at the right edge is
+    // shortened in the middle instead (and put on the label's second line when the reason
+    // leaves it no room), so the reason before it and the file's own name both show.
+    QString fitted(const QString& text) const;
+
     Ui_msgwindow* ui;
 };

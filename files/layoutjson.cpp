@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -81,21 +82,21 @@ public:
         return false;
     }
 
-    // An object with exactly the given fields.
-    bool object(const QJsonValue& v, const QString& place, std::initializer_list<const char*> fields, QJsonObject& out)
+    // An object with exactly the given fields; those in `optional` may be left out.
+    bool object(const QJsonValue& v, const QString& place, std::initializer_list<const char*> fields, QJsonObject& out,
+                std::initializer_list<const char*> optional = {})
     {
         if (!v.isObject())
             return fail(place, QStringLiteral("ожидается объект"));
         out = v.toObject();
-        for (auto it = out.begin(); it != out.end(); ++it) {
-            bool known = false;
-            for (const char* f : fields)
-                known = known || it.key() == QLatin1String(f);
-            if (!known)
+        const auto listed = [](std::initializer_list<const char*> names, const QString& name) {
+            return std::any_of(names.begin(), names.end(), [&](const char* f) { return name == QLatin1String(f); });
+        };
+        for (auto it = out.begin(); it != out.end(); ++it)
+            if (!listed(fields, it.key()))
                 return fail(join(place, it.key()), QStringLiteral("неизвестное поле"));
-        }
         for (const char* f : fields)
-            if (!out.contains(QLatin1String(f)))
+            if (!out.contains(QLatin1String(f)) && !listed(optional, QLatin1String(f)))
                 return fail(join(place, QLatin1String(f)), QStringLiteral("нет поля"));
         return true;
     }
@@ -184,15 +185,17 @@ public:
         return true;
     }
 
-    // A key object: its place in the grid and its content.
-    bool key(const QJsonValue& v, const QString& place, int& c, int& r, KeyData& out)
+    // A key object: its place in the grid and its content. A key on its own may leave
+    // its place out (-1, -1): pasted onto a chosen key, it has no use for one.
+    bool key(const QJsonValue& v, const QString& place, int& c, int& r, KeyData& out, bool placeOptional = false)
     {
         QJsonObject o;
-        if (!object(v, place, {"col", "row", "count", "pairs", "link", "background", "lines"}, o))
+        const auto fields = {"col", "row", "count", "pairs", "link", "background", "lines"};
+        if (!(placeOptional ? object(v, place, fields, o, {"col", "row"}) : object(v, place, fields, o)))
             return false;
-        qint64 col = 0, row = 0, count = 0;
-        if (!integer(o["col"], join(place, "col"), 0, KeyCols - 1, col) ||
-            !integer(o["row"], join(place, "row"), 0, KeyRows - 1, row))
+        qint64 col = -1, row = -1, count = 0;
+        if ((o.contains(QLatin1String("col")) && !integer(o["col"], join(place, "col"), 0, KeyCols - 1, col)) ||
+            (o.contains(QLatin1String("row")) && !integer(o["row"], join(place, "row"), 0, KeyRows - 1, row)))
             return false;
         c = int(col);
         r = int(row);
@@ -311,7 +314,7 @@ bool keyFromJson(const QByteArray& json, KeyData& key, QString* error, int* col,
     Reader in;
     int c = 0, r = 0;
     KeyData k;
-    if (why.isEmpty() && !in.key(doc.object(), QString(), c, r, k))
+    if (why.isEmpty() && !in.key(doc.object(), QString(), c, r, k, true))
         why = in.error;
     if (!why.isEmpty()) {
         if (error)

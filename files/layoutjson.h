@@ -31,5 +31,6 @@ std::unique_ptr<KeyMapImgClass> layoutFromJson(const QByteArray& json, QString* 
 // clipboard, so a key travels between windows and through a text editor.
 QByteArray keyToJson(const KeyData& key, int col, int row);
 // Reads a key object with the layout's checks; the position it names goes to
-// `col`/`row`. False with `error` naming the place of the first problem.
+// `col`/`row`, or -1 where it names none (a key pasted onto a chosen one needs no
+// place). False with `error` naming the place of the first problem.
 bool keyFromJson(const QByteArray& json, KeyData& key, QString* error, int* col = nullptr, int* row = nullptr);

@@ -11,6 +11,11 @@ bool isFontFamilyInstalled(const QString& family)
     const QStringList families = QFontDatabase::families();
     if (families.contains(family, Qt::CaseSensitive))
         return true;
+    // A family that several foundries make is listed once per foundry, as "Family [foundry]".
+    const QString perFoundry = family + QStringLiteral(" [");
+    for (const QString& listed : families)
+        if (listed.startsWith(perFoundry, Qt::CaseSensitive) && listed.endsWith(QLatin1Char(']')))
+            return true;
     static const QHash<QString, QStringList> twins = {
         {QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")}},
         {QStringLiteral("Courier New"), {QStringLiteral("Liberation Mono"), QStringLiteral("Cousine")}},

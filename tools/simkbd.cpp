@@ -66,6 +66,7 @@ const char* const Usage =
     "Usage: raskladka-simkbd [OPTIONS]\n"
     "Opens a pseudo-terminal, prints its path and answers on it like the keyboard.\n"
     "\n"
+    "  --version             print the version and exit\n"
     "  --image FILE          image to hold at start (an 881-byte .kmp); default all zero\n"
     "  --save FILE           write every received upload (881 bytes) to FILE\n"
     "  --keep-wrong SLOT     answer uploads correctly, but store them with the first code\n"
@@ -140,9 +141,18 @@ bool parseOptions(int argc, char** argv, Options& o)
             std::fputs(Usage, stdout);
             std::exit(0);
         }
+        if (a == "--version") {
+            std::fputs("raskladka-simkbd " RASKLADKA_VERSION "\n", stdout);
+            std::exit(0);
+        }
         if (a == "--stall") {
             o.stall = true;
             continue;
+        }
+        // The options are the ones the usage lists.
+        if (!std::strstr(Usage, ("  " + a + " ").c_str())) {
+            say("unknown option: %s", a.c_str());
+            return false;
         }
         if (i + 1 >= argc) {
             say("option %s needs a value", a.c_str());

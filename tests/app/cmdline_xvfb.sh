@@ -5,6 +5,16 @@ set -u
 bin=$1 sample=$2
 . "$(dirname "$0")/xvfb_probe.sh" xdotool
 cp "$sample" "$work/макет 1.btv"
+
+# Without a display (none named, or one that does not answer) the editor says so in one
+# line and exits 1; its help needs none.
+for display in "" ":$((RANDOM + 2000))"; do
+  env -u WAYLAND_DISPLAY DISPLAY="$display" "$bin" >"$work/out" 2>"$work/err"
+  rc=$?
+  [ $rc = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] && grep -q "^raskladka: .*диспле" "$work/err" ||
+    { echo "display '$display': exit $rc"; cat "$work/err"; exit 1; }
+done
+env -u DISPLAY -u WAYLAND_DISPLAY "$bin" --help | grep -q "^Usage: " || { echo "no help without a display"; exit 1; }
 cat > "$work/probe.sh" <<PROBE
 set -u
 fail() { echo "\$1"; kill \$pid 2>/dev/null; exit 1; }

@@ -35,6 +35,10 @@ public:
             ++questions;
             return saveAnswer;
         };
+        h.askRestore = [this](QWidget*, const QString&, const QDateTime&) {
+            ++restoreQuestions;
+            return restoreAnswer;
+        };
         w.setHooks(h);
     }
 
@@ -47,6 +51,9 @@ public:
     // How "Сохранить изменения макета?" is answered, and how often it was asked.
     MainWindowHooks::SaveChanges saveAnswer = MainWindowHooks::SaveChanges::Cancel;
     int questions = 0;
+    // How "Восстановить несохранённый макет?" is answered, and how often it was asked.
+    bool restoreAnswer = true;
+    int restoreQuestions = 0;
 
     MainWindow w;
     QSignalSpy msgs;

@@ -1,11 +1,15 @@
 #include "dialog_td.h"
+#include "fontcheck.h"
 #include "msgwindow.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QFile>
+#include <QFontDatabase>
 #include <QFontComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -81,6 +85,47 @@ private slots:
         QCOMPARE(msgclosedCount, 0);
     }
 
+    // What the label shows of a message naming a file: the reason and the file's own name
+    // whole, the path's middle given up, and the path on a line of its own when the reason
+    // leaves it no room; other texts as they are.
+    void filePathsShortenedInTheMiddle_data()
+    {
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("start");  // shown at the start
+        QTest::addColumn<QString>("end");    // shown at the end
+        QTest::addColumn<int>("lines");  // 0: one or two, as the font's width has it
+        const QString open = "Не удалось открыть (Файл или каталог не существует)";
+        const QString write = "Ошибка записи (Отказано в доступе)";
+        const QString deep = "/proc/audit/" + QString(40, 'x') + "/kassa.btv";
+        QTest::newRow("open") << open << "/nonexistent/layouts/for/the/shops/касса 1.btv" << open + ":" << "касса 1.btv" << 0;
+        QTest::newRow("write") << write << deep << write + ":" << "kassa.btv" << 0;
+        QTest::newRow("long name") << write << "/tmp/" + QString(90, 'y') + ".btv" << write + ":" << ".btv" << 0;
+        QTest::newRow("short reason") << "Ошибка (x)" << deep << "Ошибка (x): /pr" << "kassa.btv" << 1;
+        QTest::newRow("fits") << "Ошибка (x)" << "/a.btv" << "Ошибка (x): /a.btv" << "" << 1;
+        const QString notAPath = "Ошибка в формате файла: keys[12].lines[3].size: ожидается целое 0..255, здесь 300";
+        QTest::newRow("no path") << notAPath << "" << notAPath << "" << 1;
+    }
+    void filePathsShortenedInTheMiddle()
+    {
+        QFETCH(QString, reason);
+        QFETCH(QString, path);
+        QFETCH(QString, start);
+        QFETCH(QString, end);
+        QFETCH(int, lines);
+        msgwindow m;
+        m.showmsg(path.isEmpty() ? reason : reason + ": " + path, "Ошибка");
+        const QLabel* label = m.form()->label;
+        const QStringList shown = label->text().split('\n');
+        QVERIFY2(label->text().startsWith(start) && label->text().endsWith(end), qPrintable(label->text()));
+        QVERIFY(lines ? shown.size() == lines : shown.size() <= 2);
+        if (shown.size() == 2)
+            QCOMPARE(shown.first(), start);
+        // The line with the path fits; the reason is cut at the edge only where it is too long itself.
+        QVERIFY(path.isEmpty() || label->fontMetrics().horizontalAdvance(shown.last()) <= label->contentsRect().width());
+        QCOMPARE(m.size(), QSize(372, 77));
+    }
+
     void fontDialogForm()
     {
         Dialog_TD d;
@@ -140,6 +185,33 @@ private slots:
         QTest::mouseClick(d.form()->buttonBox->button(QDialogButtonBox::Ok), Qt::LeftButton);
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(0).toString(), QString("Liberation Mono"));
+    }
+
+    // A family that two foundries make is listed once per foundry; whichever entry is
+    // chosen, the layout gets the family's own name, which this machine still finds.
+    // Runs last: the second foundry stays in this process's font database.
+    void familyStoredWithoutFoundry()
+    {
+        QFile font("/usr/share/fonts/truetype/liberation2/LiberationMono-Regular.ttf");
+        QVERIFY(font.open(QIODevice::ReadOnly));
+        QByteArray bytes = font.readAll();
+        // Another vendor in the OS/2 table makes it another foundry's font.
+        const auto be = [&](int at, int n) { return bytes.mid(at, n).toHex().toUInt(nullptr, 16); };
+        for (uint t = 0; t < be(4, 2); ++t)
+            if (bytes.mid(12 + 16 * t, 4) == "OS/2")
+                bytes.replace(be(12 + 16 * t + 8, 4) + 58, 4, "RKTS");
+        QVERIFY(QFontDatabase::addApplicationFontFromData(bytes) >= 0);
+        const QStringList listed = QFontDatabase::families().filter(QRegularExpression("^Liberation Mono \\[.+\\]$"));
+        QCOMPARE(listed.size(), 2);
+        Dialog_TD d;
+        QSignalSpy spy(&d, &Dialog_TD::storefontfam);
+        for (const QString& entry : listed) {
+            d.showdlg("Liberation Serif", "Выбор шрифта");
+            d.form()->fontComboBox->setCurrentIndex(d.form()->fontComboBox->findText(entry));
+            QTest::mouseClick(d.form()->buttonBox->button(QDialogButtonBox::Ok), Qt::LeftButton);
+            QCOMPARE(spy.last().at(0).toString(), QString("Liberation Mono"));
+        }
+        QVERIFY(isFontFamilyInstalled("Liberation Mono"));
     }
 };
 

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -111,6 +112,12 @@ private slots:
         QVERIFY(b->isChecked());
         QCOMPARE(d->findChild<QLabel*>("label_10")->text(), colText);
         QCOMPARE(d->findChild<QLabel*>("label_13")->text(), rowText);
+        // With its frame it is wider than the 800-point screen (as at 200 % on 1600 x 1000):
+        // moved and limited to the screen, its buttons in reach.
+        const QRect area = w.screen()->availableGeometry();
+        QVERIFY(area.contains(d->frameGeometry()));
+        for (const QAbstractButton* ok : d->findChild<QDialogButtonBox*>("buttonBox")->buttons())
+            QVERIFY(area.contains(QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size())));
         QTest::mouseClick(dialogButton(d, "Отмена"), Qt::LeftButton);
         QVERIFY(!d->isVisible());
         QVERIFY(!b->isChecked());

@@ -15,6 +15,8 @@
 #include <QClipboard>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -263,14 +265,25 @@ private slots:
         QCOMPARE(b.w.model()->getBtnName(5, 5, 0), QString("Правка"));
         QCOMPARE(b.w.undoHistory()->count(), 3);
 
+        // Edited down to its content, without the place it was copied from.
+        QJsonObject placeless = QJsonDocument::fromJson(edited).object();
+        placeless.remove("col");
+        placeless.remove("row");
+        QApplication::clipboard()->setText(QString::fromUtf8(QJsonDocument(placeless).toJson()));
+        focusKey(b.w, {6, 5});
+        QTest::keyClick(b.w.keyButton(6, 5), Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(readKey(*b.w.model(), 6, 5) == readKey(*b.w.model(), 5, 5));
+        QCOMPARE(b.w.undoHistory()->count(), 4);
+
         // What is no key changes nothing and says why.
-        for (const QString& bad : {QString("просто текст"), QString("{\"col\": 1}"), QString()}) {
+        for (const QString& bad : {QString("просто текст"), QString("{\"col\": 1}"), QString(),
+                                   QString::fromUtf8(QJsonDocument(placeless).toJson()).replace("\"count\"", "\"col\": 13, \"count\"")}) {
             QApplication::clipboard()->setText(bad);
             const LayoutKeys before = readAllKeys(*b.w.model());
             b.msgs.clear();
             b.w.editAction(MainWindow::Paste)->trigger();
             QVERIFY(readAllKeys(*b.w.model()) == before);
-            QCOMPARE(b.w.undoHistory()->count(), 3);
+            QCOMPARE(b.w.undoHistory()->count(), 4);
             QCOMPARE(b.msgs.size(), 1);
             QVERIFY2(b.lastMessage().at(0).startsWith("Не вставлено ("), qPrintable(b.lastMessage().at(0)));
         }

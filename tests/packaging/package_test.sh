@@ -15,11 +15,18 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 check() { local what=$1; shift; "$@" >"$work/out" 2>&1 || { fail "$what"; cat "$work/out"; }; }
 
-if ! cpack -G DEB -B "$work/cpack" --config "$build/CPackConfig.cmake" >"$work/cpack.log" 2>&1; then
-  cat "$work/cpack.log"; echo "FAIL: cpack"; exit 1
-fi
+# Packed twice from this build at one moment: the two packages must agree byte for byte.
+export SOURCE_DATE_EPOCH=1577836800  # 2020-01-01 00:00:00 UTC: before any file of the build
+for packing in cpack cpack-again; do
+  if ! cpack -G DEB -B "$work/$packing" --config "$build/CPackConfig.cmake" >"$work/cpack.log" 2>&1; then
+    cat "$work/cpack.log"; echo "FAIL: cpack"; exit 1
+  fi
+done
 deb=$work/cpack/raskladka_${version}_$(dpkg --print-architecture).deb
 [ -f "$deb" ] || { ls "$work/cpack"; echo "FAIL: no $(basename "$deb")"; exit 1; }
+cmp "$deb" "$work/cpack-again/$(basename "$deb")" || fail "two packings of one build differ"
+newest=$(dpkg-deb --fsys-tarfile "$deb" | TZ=UTC tar -tv --full-time | awk '{print $4 " " $5}' | sort | tail -1)
+[[ $newest == "2020-01-01 00:00:00" ]] || fail "a file is newer than SOURCE_DATE_EPOCH: $newest"
 
 # Control data: the libraries worked out from the binaries, plus what they cannot show.
 field() { dpkg-deb -f "$deb" "$1"; }
@@ -30,6 +37,7 @@ for dep in fonts-liberation2 qt6-translations-l10n libqt6widgets6 libqt6printsup
   [[ ", $depends," == *", $dep"[\ ,]* ]] || fail "Depends lacks $dep: $depends"
 done
 [ "$(field Description | wc -l)" -ge 5 ] || fail "no extended description"
+[ "$(field Recommends)" = libfile-mimeinfo-perl ] || fail "Recommends is '$(field Recommends)'"
 controls=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | sed 's|^\./||' | grep -v '^$' | sort | tr '\n' ' ')
 [ "$controls" = "control md5sums " ] || fail "control members: $controls (dpkg's triggers do the caches)"
 
@@ -65,6 +73,10 @@ export QT_QPA_PLATFORM=offscreen
 info=$("$root/usr/bin/raskladka-cli" info "$src/fuzz/corpus/btv_sample.btv" 2>&1) || fail "info on a sample: $info"
 [[ $info == *"макет раскладки без ошибок"* ]] || fail "info says: $info"
 check "raskladka-simkbd --help" "$root/usr/bin/raskladka-simkbd" --help
+[ "$("$root/usr/bin/raskladka-simkbd" --version)" = "raskladka-simkbd $version" ] || fail "raskladka-simkbd --version"
+grep -q "^License: Expat$" "$root/usr/share/doc/raskladka/copyright" || fail "copyright names no licence"
+grep -q "<project_license>MIT</project_license>" "$root/usr/share/metainfo/org.raskladka.Raskladka.metainfo.xml" ||
+  fail "metainfo names no project licence"
 
 # The version is written in more places than the build knows of.
 zcat "$root/usr/share/doc/raskladka/changelog.gz" | head -1 | grep -q "^raskladka ($version) " ||

@@ -226,22 +226,26 @@ private slots:
         struct Case {
             QStringList args;
             int code;
+            QString says = {};  // at the start of the error output, when given
         };
         const Case cases[] = {{{"--image", f.fileName()}, 1},
                               {{"--image", dir.filePath("missing.kmp")}, 1},
                               {{"--upload-answer", "loud"}, 2},
-                              {{"--gap"}, 2},
+                              {{"--gap"}, 2, "raskladka-simkbd: option --gap needs a value"},
                               {{"--gap", "-5"}, 2},
                               {{"--vanish-after", "soon"}, 2},
                               {{"--keep-wrong", "80"}, 2},
                               {{"--link", ""}, 2},
-                              {{"--bogus", "1"}, 2}};
+                              {{"--bogus", "1"}, 2, "raskladka-simkbd: unknown option: --bogus"},
+                              {{"--bogus"}, 2, "raskladka-simkbd: unknown option: --bogus"}};
         for (const Case& c : cases) {
             QProcess p;
             p.start(QStringLiteral(RASKLADKA_SIMKBD), c.args);
             QVERIFY(p.waitForFinished(3000));
             QCOMPARE(p.exitCode(), c.code);
             QVERIFY(p.readAllStandardOutput().isEmpty());  // no port is offered
+            const QString err = QString::fromUtf8(p.readAllStandardError());
+            QVERIFY2(err.startsWith(c.says), qPrintable(err));
         }
     }
 };

@@ -1,0 +1,97 @@
+// The recovery journal: a copy of the unsaved layout written shortly after each change,
+// removed when the layout is saved, its changes given up or the editor ends cleanly,
+// and offered back at the next start when the editor did not end cleanly.
+#include "mainwindow.h"
+
+#include "filemessages.h"
+#include "keymapimgclass.h"
+#include "recoveryjournal.h"
+
+#include <QLabel>
+#include <QStatusBar>
+#include <QTimer>
+#include <QUndoStack>
+
+namespace {
+// Quiet time after a change before it is written: a burst of edits is written once.
+constexpr int JournalDelayMs = 2000;
+}  // namespace
+
+void MainWindow::enableRecoveryJournal(const QString& folder)
+{
+    journal = std::make_unique<RecoveryJournal>(folder);
+    journalTimer = new QTimer(this);
+    journalTimer->setSingleShot(true);
+    journalTimer->setInterval(JournalDelayMs);
+    connect(journalTimer, &QTimer::timeout, this, &MainWindow::updateJournal);
+    connect(undoStack, &QUndoStack::indexChanged, journalTimer, qOverload<>(&QTimer::start));
+    connect(undoStack, &QUndoStack::cleanChanged, this, [this](bool clean) {
+        if (clean)
+            dropJournal();
+    });
+    journalLabel = new QLabel(this);
+    statusBar()->addPermanentWidget(journalLabel);
+}
+
+void MainWindow::updateJournal()
+{
+    if (!isModified()) {
+        journal->remove();
+        return;
+    }
+    QString error;
+    if (journal->write({currentFile, true, QDateTime::currentDateTime()}, *keyMapImg, &error)) {
+        journalLabel->clear();
+        return;
+    }
+    // Said once, where it stays until a write succeeds: editing goes on regardless.
+    if (journalLabel->text().isEmpty())
+        journalLabel->setText(QStringLiteral("Журнал восстановления не записан (%1)").arg(error));
+}
+
+void MainWindow::dropJournal()
+{
+    if (!journal)
+        return;
+    journalTimer->stop();
+    journal->remove();
+}
+
+void MainWindow::offerRecovery()
+{
+    if (!journal)
+        return;
+    bool restored = false;
+    for (LeftJournal& left : RecoveryJournal::leftBehind(journal->folder())) {
+        if (!left.layout) {
+            const QString where = RecoveryJournal::setAside(left);
+            emit showmsg(QStringLiteral("Журнал восстановления повреждён (%1), отложен: %2").arg(left.damage, where),
+                         TitleFileError);
+            continue;
+        }
+        // One layout per window: the older ones wait for the next start.
+        if (restored)
+            continue;
+        if (hooks.askRestore(this, left.entry.file, left.entry.written)) {
+            restoreLayout(left);
+            restored = true;
+        }
+        RecoveryJournal::discard(left);
+    }
+}
+
+void MainWindow::restoreLayout(LeftJournal& left)
+{
+    setViewMode(LayoutView);
+    delete keyMapImg;
+    keyMapImg = left.layout.release();
+    undoStack->clear();
+    if (left.entry.modified)
+        undoStack->resetClean();
+    currentFile = left.entry.file;
+    showFileInTitle(currentFile);
+    labelFontUsable(keyMapImg->getFontFamily());
+    refreshAllBtns();
+    // Its own journal takes over before the one it came from is removed.
+    updateJournal();
+}

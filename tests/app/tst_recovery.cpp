@@ -1,0 +1,115 @@
+// The recovery journal through the editor's window: what a start does with the journals
+// it finds, when a journal is written and removed, and a folder it cannot be written to.
+#include "mainwindowtest.h"
+
+#include "dialog_td.h"
+#include "keymapimgclass.h"
+#include "recoveryjournal.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLockFile>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <QTest>
+#include <QUndoStack>
+
+static int journals(const QString& folder) { return QDir(folder).entryList({"*.journal"}, QDir::Files).size(); }
+
+class TestRecovery : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void leftJournals_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("outcome");
+        KeyMapImgClass m;
+        m.setBtnName(2, 1, 0, "Итог");
+        m.setFontFamily("Liberation Serif");
+        const QByteArray whole = RecoveryJournal::encode({"/склад/касса 1.btv", true, QDateTime::currentDateTime()}, m);
+        const qsizetype eol = whole.indexOf('\n');
+        for (const char* outcome : {"restored", "discarded", "in use"})
+            QTest::newRow(outcome) << whole << outcome;
+        QTest::newRow("garbage") << QByteArray("\0\xff\n{}", 5) << "damaged";
+        QTest::newRow("cut short") << whole.left(whole.size() / 2) << "damaged";
+        QTest::newRow("no layout") << whole.left(eol + 1) << "damaged";
+        QTest::newRow("no header") << whole.mid(eol + 1) << "damaged";
+        QTest::newRow("header fields") << "{\"file\": 1}\n" + whole.mid(eol + 1) << "damaged";
+        QTest::newRow("keys twice") << QByteArray(whole).replace("\"row\": 5,", "\"row\": 4,") << "damaged";
+    }
+    void leftJournals()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, outcome);
+        QTemporaryDir dir;
+        const QString left = dir.filePath("1-1.journal");
+        QFile f(left);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        f.close();
+        QLockFile running(dir.filePath("1-1.lock"));  // held by an editor that still runs
+        QVERIFY(outcome != "in use" || running.tryLock(0));
+
+        ScriptedMainWindow t;
+        t.restoreAnswer = outcome == "restored";
+        t.w.enableRecoveryJournal(dir.path());
+        t.w.offerRecovery();
+        QCOMPARE(t.restoreQuestions, outcome == "restored" || outcome == "discarded" ? 1 : 0);
+        QCOMPARE(QFile::exists(left), outcome == "in use");
+        QCOMPARE(t.w.isModified(), outcome == "restored");
+        QCOMPARE(t.w.model()->getBtnName(2, 1, 0), QString(outcome == "restored" ? "Итог" : ""));  // never in part
+        QCOMPARE(t.w.windowTitle(), "Редактор Раскладки " + QString(outcome == "restored" ? "/склад/касса 1.btv" : ""));
+        // Restored, it is journaled again at once; a damaged journal is reported and set aside.
+        QCOMPARE(journals(dir.path()), outcome == "restored" || outcome == "in use" ? 1 : 0);
+        QCOMPARE(QFile::exists(left + ".damaged"), outcome == "damaged");
+        QCOMPARE(t.lastMessage().value(0).startsWith("Журнал восстановления повреждён ("), outcome == "damaged");
+    }
+
+    // Written after a quiet moment while the layout differs from its file; gone as soon
+    // as it is saved or its changes are given up, and when the window ends.
+    void journalFollowsTheChanges()
+    {
+        QTemporaryDir dir;
+        auto t = std::make_unique<ScriptedMainWindow>();
+        t->w.enableRecoveryJournal(dir.path());
+        const auto changed = [&](const char* family) {
+            emit t->w.labelFontDialog()->storefontfam(family);
+            return journals(dir.path()) == 0 && QTest::qWaitFor([&] { return journals(dir.path()) == 1; }, 5000);
+        };
+        QVERIFY(changed("Liberation Mono"));
+        t->answer = dir.filePath("saved.btv");
+        t->w.form()->SaveBtnMap->trigger();
+        QCOMPARE(journals(dir.path()), 0);
+
+        QVERIFY(changed("Liberation Serif"));
+        t->saveAnswer = MainWindowHooks::SaveChanges::Discard;
+        QVERIFY(t->w.close());
+        QCOMPARE(journals(dir.path()), 0);
+
+        QVERIFY(changed("Liberation Mono"));
+        t.reset();
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"saved.btv"});  // the lock too
+    }
+
+    // A journal that cannot be written is said once, and editing goes on.
+    void unwritableFolder()
+    {
+        QTemporaryFile notAFolder;
+        QVERIFY(notAFolder.open());
+        ScriptedMainWindow t;
+        t.w.enableRecoveryJournal(notAFolder.fileName() + "/recovery");
+        QStringList said;
+        for (const char* family : {"Liberation Mono", "Liberation Serif"}) {
+            emit t.w.labelFontDialog()->storefontfam(family);
+            QTest::qWait(2500);
+            said << t.w.journalMark()->text();
+        }
+        QVERIFY2(said[0].startsWith("Журнал восстановления не записан (") && said[1] == said[0], qPrintable(said[0]));
+        QCOMPARE(t.w.undoHistory()->count(), 2);
+        QVERIFY(t.msgs.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestRecovery)
+#include "tst_recovery.moc"
