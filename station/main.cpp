@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <QTextStream>
 
 #include <cstdio>
@@ -75,6 +76,7 @@ int main(int argc, char* argv[])
     }
 
     StationWindow window(options);
+    window.setWindowIcon(QIcon(QStringLiteral(":/station/raskladka.png")));
     // Each verdict also goes to standard output: a bench started at login leaves its trace in the session log.
     QTextStream out(stdout);
     QObject::connect(&window, &StationWindow::verdictShown, &app,
