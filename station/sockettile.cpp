@@ -80,7 +80,7 @@ void SocketTile::startKeyboard(const QString& device, const LoaderTimings& timin
     m_verdictText.clear();
     m_device->setText(device);
     m_verdict->clear();
-    m_bar->setValue(0);
+    showPermille(0);
     m_bar->show();
     setPalette(QPalette());
     setStage(StationEngine::Stage::Sending);
@@ -98,7 +98,6 @@ void SocketTile::setStage(StationEngine::Stage stage)
 
 void SocketTile::showResult(const UploadResult& r)
 {
-    m_bar->setValue(m_bar->maximum());
     m_bar->hide();
     m_stageText->clear();
     QString words = r.ok ? QStringLiteral("Готово") : r.outcome;
@@ -127,7 +126,18 @@ void SocketTile::refreshProgress()
 {
     if (m_stage == StationEngine::Stage::Free || m_stage == StationEngine::Stage::Done)
         return;
-    m_bar->setValue(permille());
+    showPermille(permille());
+}
+
+// QProgressBar repaints at once on each change, and a repaint flushes the window:
+// with a tile per socket on every tick that would hold up the transfers' event loop.
+void SocketTile::showPermille(int value)
+{
+    if (m_bar->value() == value)
+        return;
+    m_bar->setUpdatesEnabled(false);
+    m_bar->setValue(value);
+    m_bar->setUpdatesEnabled(true);  // an ordinary update, painted with the rest
 }
 
 // The whole transfer on one bar, each part as wide as the time it usually takes.

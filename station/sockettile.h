@@ -32,6 +32,7 @@ public:
 private:
     void paint(const QColor& background, const QColor& text);
     int permille() const;
+    void showPermille(int value);
 
     int m_number;
     LoaderTimings m_timings;

@@ -310,14 +310,22 @@ void StationWindow::showCounters()
                             .arg(QTime(0, 0).addMSecs(ms).toString(QStringLiteral("HH:mm:ss"))));
 }
 
+// Only the tiles not yet where they belong move: keyboards found together add
+// their tiles one after another within a single turn of the event loop.
 void StationWindow::placeTiles()
 {
     if (m_order.isEmpty())
         return;
     const int tileWidth = m_order.first()->width() + TileSpacing;
     const int columns = std::max(1, (m_tileArea->parentWidget()->width() - TileSpacing) / tileWidth);
-    for (int i = 0; i < m_order.size(); ++i)
-        m_grid->addWidget(m_order[i], i / columns, i % columns);
+    for (int i = 0; i < m_order.size(); ++i) {
+        int row = -1, column = -1, rowSpan, columnSpan;
+        const int at = m_grid->indexOf(m_order[i]);
+        if (at >= 0)
+            m_grid->getItemPosition(at, &row, &column, &rowSpan, &columnSpan);
+        if (row != i / columns || column != i % columns)
+            m_grid->addWidget(m_order[i], i / columns, i % columns);
+    }
 }
 
 void StationWindow::resizeEvent(QResizeEvent* event)
