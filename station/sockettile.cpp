@@ -26,6 +26,14 @@ QString stageText(StationEngine::Stage stage)
     return {};
 }
 
+void setBoldFont(QWidget* widget, int points)
+{
+    QFont f = widget->font();
+    f.setPointSize(points);
+    f.setBold(true);
+    widget->setFont(f);
+}
+
 QString secondsText(double seconds)
 {
     return QString::number(seconds, 'f', 1) + QStringLiteral(" с");
@@ -41,12 +49,10 @@ SocketTile::SocketTile(int number, const QString& socket, const LoaderTimings& t
     setAutoFillBackground(true);
     setFixedSize(260, 170);
     auto* title = new QLabel(QString::number(number));
-    QFont big = title->font();
-    big.setPointSize(16);
-    big.setBold(true);
-    title->setFont(big);
-    // The socket's path is long; its end tells sockets apart.
-    auto* socketName = new QLabel(socket);
+    setBoldFont(title, 16);
+    // The socket's path is long, and its end is what tells sockets apart.
+    auto* socketName = new QLabel;
+    socketName->setText(socketName->fontMetrics().elidedText(socket, Qt::ElideLeft, 200));
     socketName->setToolTip(socket);
     socketName->setTextInteractionFlags(Qt::TextSelectableByMouse);
     socketName->setMinimumWidth(1);
@@ -59,10 +65,7 @@ SocketTile::SocketTile(int number, const QString& socket, const LoaderTimings& t
     m_bar->setMaximumHeight(12);
     m_verdict->setAlignment(Qt::AlignCenter);
     m_verdict->setWordWrap(true);
-    QFont verdictFont = m_verdict->font();
-    verdictFont.setPointSize(14);
-    verdictFont.setBold(true);
-    m_verdict->setFont(verdictFont);
+    setBoldFont(m_verdict, 14);
 
     auto* box = new QVBoxLayout(this);
     box->addLayout(head);
@@ -105,9 +108,8 @@ void SocketTile::showResult(const UploadResult& r)
         words += QStringLiteral(" (") + r.reason + ')';
     m_verdictText = words + QStringLiteral(", ") + secondsText(r.seconds);
     m_verdict->setText(words + '\n' + secondsText(r.seconds));
-    QFont f = m_verdict->font();
-    f.setPointSize(r.ok ? 22 : 13);
-    m_verdict->setFont(f);
+    // "Готово" is read from across the bench; the loader's words need the room.
+    setBoldFont(m_verdict, r.ok ? 22 : 13);
     if (r.ok)
         paint(QColor(0x2e, 0x7d, 0x32), Qt::white);
     else

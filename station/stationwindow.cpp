@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStatusBar>
 #include <QTime>
 #include <QVBoxLayout>
 
@@ -116,6 +117,9 @@ StationWindow::~StationWindow()
 
 bool StationWindow::openLayout(const QString& path)
 {
+    // The keyboards in flight were given the image already chosen.
+    if (running())
+        return false;
     LayoutFile file = loadLayoutFile(path);
     QString error;
     const QByteArray image = file.valid() ? layoutImage(file, path, &error) : QByteArray();
@@ -244,7 +248,9 @@ void StationWindow::setControlsForRun()
     m_stop->setEnabled(busy && !m_engine->stopping());
     m_hint->setVisible(m_order.isEmpty());
     if (busy && m_engine->stopping())
-        m_hint->setText(QStringLiteral("Остановка: загрузки, что идут, будут закончены."));
+        statusBar()->showMessage(QStringLiteral("Остановка: загрузки, что идут, будут закончены."));
+    else
+        statusBar()->clearMessage();
 }
 
 SocketTile* StationWindow::tileFor(const QString& socket)
