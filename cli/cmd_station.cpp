@@ -3,6 +3,7 @@
 
 #include "consoletransfer.h"
 #include "stationengine.h"
+#include "stationlog.h"
 #include "stoprequest.h"
 #include "uploadreport.h"
 
@@ -13,24 +14,6 @@
 #include <memory>
 
 namespace {
-QString csvField(QString s)
-{
-    if (!s.contains(QLatin1Char(',')) && !s.contains(QLatin1Char('"')) && !s.contains(QLatin1Char('\n')))
-        return s;
-    return QLatin1Char('"') + s.replace(QLatin1String("\""), QLatin1String("\"\"")) + QLatin1Char('"');
-}
-
-QString verifiedText(Verification v)
-{
-    switch (v) {
-    case Verification::NotAsked: return {};
-    case Verification::Matched: return QStringLiteral("да");
-    case Verification::Differed:
-    case Verification::Failed: return QStringLiteral("нет");
-    }
-    return {};
-}
-
 class Station
 {
 public:
@@ -73,16 +56,7 @@ private:
                   << QStringLiteral(" [запрограммированы %1, не удалось %2]\n").arg(m_good).arg(m_bad);
         m_ctx.out.flush();
         if (m_csv) {
-            const QStringList row{now.toString(Qt::ISODate),
-                                  r.port,
-                                  r.reason.isEmpty() ? r.outcome : r.outcome + QStringLiteral(" (") + r.reason + ')',
-                                  QString::asprintf("0x%02X", r.checksum),
-                                  QString::number(r.seconds, 'f', 1),
-                                  verifiedText(r.verification)};
-            QStringList fields;
-            for (const QString& f : row)
-                fields << csvField(f);
-            m_csv->write((fields.join(QLatin1Char(',')) + QLatin1Char('\n')).toUtf8());
+            m_csv->write(stationLogRow(r, now));
             m_csv->flush();
         }
         if (m_count > 0 && m_good >= m_count)
@@ -106,22 +80,6 @@ private:
     int m_good = 0;
     int m_bad = 0;
 };
-
-// Opens the log for appending; a new or empty file gets the header, a file
-// whose last line lacks its end gets one, so no row is joined onto another.
-bool openLog(QFile& csv)
-{
-    QFile tail(csv.fileName());
-    const bool unended = tail.open(QIODevice::ReadOnly) && tail.size() > 0 && tail.seek(tail.size() - 1) &&
-                         tail.read(1) != "\n";
-    if (!csv.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    if (csv.size() == 0)
-        csv.write("time,port,result,checksum,seconds,verified\n");
-    else if (unended)
-        csv.write("\n");
-    return true;
-}
 
 // Takes "--NAME VALUE" out of `args`. False with `error` when the value is missing.
 bool takeValue(QStringList& args, const QString& name, QString& value, QString* error)
@@ -161,7 +119,7 @@ int run(CliContext& ctx)
     if (const int status = takeImageArgument(ctx, verify, options.timings, image); status >= 0)
         return status;
     QFile csv(csvPath);
-    if (!csvPath.isEmpty() && !openLog(csv))
+    if (!csvPath.isEmpty() && !openStationLog(csv))
         return cliFail(ctx, ExitInvalid, csvPath + QStringLiteral(": ") + csv.errorString());
     StationEngine engine(image, options.timings, verify);
     Station station(ctx, engine, count, csvPath.isEmpty() ? nullptr : &csv);

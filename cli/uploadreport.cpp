@@ -1,6 +1,5 @@
 #include "uploadreport.h"
 
-#include "fileio.h"
 #include "filemessages.h"
 #include "keymapfile.h"
 #include "layoutsource.h"
@@ -16,19 +15,11 @@ QByteArray imageToSend(CliContext& ctx, const QString& path)
             ctx.err << "raskladka-cli: " << path << ": " << p << "\n";
         return {};
     }
-    if (file.kind == LayoutKind::Keymap) {
-        // A keymap file is the image itself: it goes out byte for byte.
-        QByteArray bytes;
-        QString error;
-        if (!readFileHead(path, KeymapFileSize, bytes, &error) || bytes.size() != KeymapFileSize) {
-            ctx.err << "raskladka-cli: " << error << "\n";
-            return {};
-        }
-        return bytes;
-    }
-    // Any other layout: the image the editor builds from the key maps before an upload.
-    file.model->makeImage();
-    return QByteArray(reinterpret_cast<const char*>(file.model->image()), ImageSize);
+    QString error;
+    const QByteArray image = layoutImage(file, path, &error);
+    if (image.isEmpty())
+        ctx.err << "raskladka-cli: " << error << "\n";
+    return image;
 }
 
 int takeImageArgument(CliContext& ctx, bool verify, const LoaderTimings& timings, QByteArray& image)

@@ -162,3 +162,16 @@ bool saveLayoutFile(KeyMapImgClass& model, const QString& path, const QString& j
         *error = QStringLiteral("тип файла не понятен по имени: ожидается .kmp, .btv или .json");
     return false;
 }
+
+QByteArray layoutImage(LayoutFile& file, const QString& path, QString* error)
+{
+    if (file.kind == LayoutKind::Keymap) {
+        // Read again rather than rebuilt: bytes the editor would not keep still go out.
+        QByteArray bytes;
+        if (!readFileHead(path, KeymapFileSize, bytes, error) || bytes.size() != KeymapFileSize)
+            return {};
+        return bytes;
+    }
+    file.model->makeImage();
+    return QByteArray(reinterpret_cast<const char*>(file.model->image()), ImageSize);
+}

@@ -36,6 +36,12 @@ struct LayoutFile {
 
 LayoutFile loadLayoutFile(const QString& path);
 
+// The 881 bytes a keyboard is sent for `file`, loaded from `path` and valid: a
+// keymap as it is on disk, byte for byte; any other layout as the image the
+// editor builds from its key maps before an upload. Empty with `error` when the
+// keymap cannot be read again.
+QByteArray layoutImage(LayoutFile& file, const QString& path, QString* error);
+
 // Writes the model as the file kind `path` names, with the editor's read-only rule and
 // writeFileSafely; JSON names `jsonFormat` as its format. False with `error`.
 bool saveLayoutFile(KeyMapImgClass& model, const QString& path, const QString& jsonFormat, QString* error);

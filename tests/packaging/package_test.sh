@@ -45,6 +45,8 @@ controls=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | sed 's|^\./||' | grep -v '^
 expected="usr/bin/raskladka
 usr/bin/raskladka-cli
 usr/bin/raskladka-simkbd
+usr/bin/raskladka-station
+usr/share/applications/org.raskladka.Raskladka.Station.desktop
 usr/share/applications/org.raskladka.Raskladka.desktop
 usr/share/bash-completion/completions/raskladka-cli
 usr/share/doc/raskladka/changelog.gz
@@ -56,6 +58,7 @@ expected+="
 usr/share/icons/hicolor/scalable/apps/raskladka.svg
 usr/share/man/man1/raskladka-cli.1.gz
 usr/share/man/man1/raskladka-simkbd.1.gz
+usr/share/man/man1/raskladka-station.1.gz
 usr/share/man/man1/raskladka.1.gz
 usr/share/metainfo/org.raskladka.Raskladka.metainfo.xml
 usr/share/mime/packages/raskladka.xml"
@@ -70,6 +73,7 @@ dpkg -x "$deb" "$root" || { echo "FAIL: dpkg -x"; exit 1; }
 export QT_QPA_PLATFORM=offscreen
 [ "$("$root/usr/bin/raskladka-cli" --version)" = "raskladka-cli $version" ] || fail "raskladka-cli --version"
 [ "$("$root/usr/bin/raskladka" --version)" = "raskladka $version" ] || fail "raskladka --version"
+[ "$("$root/usr/bin/raskladka-station" --version)" = "raskladka-station $version" ] || fail "raskladka-station --version"
 info=$("$root/usr/bin/raskladka-cli" info "$src/fuzz/corpus/btv_sample.btv" 2>&1) || fail "info on a sample: $info"
 [[ $info == *"макет раскладки без ошибок"* ]] || fail "info says: $info"
 check "raskladka-simkbd --help" "$root/usr/bin/raskladka-simkbd" --help
@@ -88,7 +92,9 @@ for page in "$root"/usr/share/man/man1/*.gz; do
 done
 
 # What a desktop and Debian's archive checks say.
-check "desktop-file-validate" desktop-file-validate "$root/usr/share/applications/org.raskladka.Raskladka.desktop"
+for entry in "$root"/usr/share/applications/*.desktop; do
+  check "desktop-file-validate $(basename "$entry")" desktop-file-validate "$entry"
+done
 check "appstreamcli validate" appstreamcli validate --no-net --strict \
   "$root/usr/share/metainfo/org.raskladka.Raskladka.metainfo.xml"
 check "lintian" lintian --fail-on error "$deb"

@@ -1,0 +1,95 @@
+#include "stationlog.h"
+
+namespace {
+QString csvField(QString s)
+{
+    if (!s.contains(QLatin1Char(',')) && !s.contains(QLatin1Char('"')) && !s.contains(QLatin1Char('\n')))
+        return s;
+    return QLatin1Char('"') + s.replace(QLatin1String("\""), QLatin1String("\"\"")) + QLatin1Char('"');
+}
+
+QString verifiedText(Verification v)
+{
+    switch (v) {
+    case Verification::NotAsked: return {};
+    case Verification::Matched: return QStringLiteral("да");
+    case Verification::Differed:
+    case Verification::Failed: return QStringLiteral("нет");
+    }
+    return {};
+}
+}  // namespace
+
+QByteArray stationLogHeader()
+{
+    return "time,port,result,checksum,seconds,verified\n";
+}
+
+QByteArray stationLogRow(const UploadResult& r, const QDateTime& at)
+{
+    const QStringList row{at.toString(Qt::ISODate),
+                          r.port,
+                          r.reason.isEmpty() ? r.outcome : r.outcome + QStringLiteral(" (") + r.reason + ')',
+                          QString::asprintf("0x%02X", r.checksum),
+                          QString::number(r.seconds, 'f', 1),
+                          verifiedText(r.verification)};
+    QStringList fields;
+    for (const QString& f : row)
+        fields << csvField(f);
+    return (fields.join(QLatin1Char(',')) + QLatin1Char('\n')).toUtf8();
+}
+
+bool openStationLog(QFile& csv)
+{
+    QFile tail(csv.fileName());
+    const bool unended = tail.open(QIODevice::ReadOnly) && tail.size() > 0 && tail.seek(tail.size() - 1) &&
+                         tail.read(1) != "\n";
+    if (!csv.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    if (csv.size() == 0)
+        csv.write(stationLogHeader());
+    else if (unended)
+        csv.write("\n");
+    return true;
+}
+
+void PendingStationLog::setPath(const QString& path)
+{
+    m_path = path;
+    m_error.clear();
+}
+
+bool PendingStationLog::add(const UploadResult& r, const QDateTime& at)
+{
+    m_rows.append(stationLogRow(r, at));
+    return flush();
+}
+
+bool PendingStationLog::flush()
+{
+    if (m_rows.isEmpty() || m_path.isEmpty())
+        return m_rows.isEmpty();
+    // Opened for each batch, not held: a file that was taken away or made
+    // read-only is noticed, and one that is back is written at the next try.
+    QFile csv(m_path);
+    if (!openStationLog(csv)) {
+        m_error = csv.errorString();
+        return false;
+    }
+    QByteArray batch;
+    for (const QByteArray& row : m_rows)
+        batch += row;
+    if (csv.write(batch) != batch.size() || !csv.flush()) {
+        // Rows cut short stay queued whole: the next open ends the cut line first.
+        m_error = csv.errorString();
+        return false;
+    }
+    csv.close();
+    if (csv.error() != QFileDevice::NoError) {
+        m_error = csv.errorString();
+        return false;
+    }
+    m_rows.clear();
+    m_error.clear();
+    return true;
+}

@@ -1,0 +1,40 @@
+#pragma once
+// The station's CSV log: one row a keyboard, appended, the same whether the
+// command line or the window programmed it, so a bench can switch between them
+// and keep one file.
+#include "uploadjob.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QFile>
+#include <QList>
+#include <QString>
+
+// "time,port,result,checksum,seconds,verified" plus the line's end.
+QByteArray stationLogHeader();
+// The row for `r`, ended at `at`, with its line's end.
+QByteArray stationLogRow(const UploadResult& r, const QDateTime& at);
+
+// Opens `csv` for appending: a new or empty file gets the header, a file whose
+// last line lacks its end gets one, so no row is joined onto another.
+bool openStationLog(QFile& csv);
+
+// Rows that outlive a log file that cannot be written: kept in memory and
+// written, in order, once the file can be written again or another is chosen.
+class PendingStationLog
+{
+public:
+    void setPath(const QString& path);
+    QString path() const { return m_path; }
+    // Queues the row and tries to write everything queued.
+    bool add(const UploadResult& r, const QDateTime& at);
+    // Writes the rows queued; false (with error()) when they are still kept.
+    bool flush();
+    qsizetype pending() const { return m_rows.size(); }
+    QString error() const { return m_error; }
+
+private:
+    QString m_path;
+    QList<QByteArray> m_rows;
+    QString m_error;
+};

@@ -1,0 +1,91 @@
+// raskladka-station: the programming station as a window, for a bench where
+// keyboards are programmed as they are plugged in.
+#include "startup.h"
+#include "stationwindow.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QIcon>
+#include <QTextStream>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+// Reads "--NAME MS" into `ms`; false when the value is given and no count of milliseconds.
+bool takeMs(const QCommandLineParser& parser, const QString& name, int& ms)
+{
+    if (!parser.isSet(name))
+        return true;
+    bool ok = false;
+    const int value = parser.value(name).toInt(&ok);
+    if (!ok || value < 0)
+        return false;
+    ms = value;
+    return true;
+}
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    // Answered before any window system is needed.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::fputs("raskladka-station " RASKLADKA_VERSION "\n", stdout);
+        return 0;
+    }
+    QApplication app(argc, argv);
+    installToolkitTranslation(app);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Программирование клавиатур: каждая клавиатура, подключённая "
+                                                    "к станции, получает раскладку FILE"));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("Раскладка для программирования (.kmp, .btv или .json)"),
+                                 QStringLiteral("[FILE]"));
+    parser.addOptions({
+        {QStringLiteral("start"), QStringLiteral("Начать программирование сразу (нужен FILE)")},
+        {QStringLiteral("log"), QStringLiteral("Журнал CSV, дописывается (по умолчанию рядом с раскладкой)"),
+         QStringLiteral("FILE.csv")},
+        {QStringLiteral("no-verify"), QStringLiteral("Не сверять образ после записи")},
+        {QStringLiteral("answer-wait"), QStringLiteral("Ожидание ответа после образа, мс (5000)"),
+         QStringLiteral("MS")},
+        {QStringLiteral("reboot-wait"), QStringLiteral("Ожидание перезапуска клавиатуры, мс (5000)"),
+         QStringLiteral("MS")},
+        {QStringLiteral("read-wait"), QStringLiteral("Ожидание образа при сверке, мс (3500)"), QStringLiteral("MS")},
+    });
+    parser.process(app);
+
+    QTextStream err(stderr);
+    StationWindow::Options options;
+    options.verify = !parser.isSet(QStringLiteral("no-verify"));
+    options.logPath = parser.value(QStringLiteral("log"));
+    for (const auto& [name, ms] : {std::pair<QString, int*>{QStringLiteral("answer-wait"), &options.timings.answerMs},
+                                   {QStringLiteral("reboot-wait"), &options.timings.rebootMs},
+                                   {QStringLiteral("read-wait"), &options.timings.readMs}}) {
+        if (!takeMs(parser, name, *ms)) {
+            err << QStringLiteral("raskladka-station: --%1 ожидает число миллисекунд\n").arg(name);
+            return 2;
+        }
+    }
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1 || (parser.isSet(QStringLiteral("start")) && files.isEmpty())) {
+        err << QStringLiteral("raskladka-station: ожидается одна раскладка FILE%1\n")
+                   .arg(files.isEmpty() ? QStringLiteral(" для --start") : QString());
+        return 2;
+    }
+
+    StationWindow window(options);
+    window.setWindowIcon(QIcon(QStringLiteral(":/station/raskladka.png")));
+    // Each verdict also goes to standard output: a bench started at login leaves its trace in the session log.
+    QTextStream out(stdout);
+    QObject::connect(&window, &StationWindow::verdictShown, &app,
+                     [&out](int number, const QString& socket, bool, const QString& verdict) {
+                         out << number << ' ' << socket << ": " << verdict << '\n';
+                         out.flush();
+                     });
+    window.show();
+    if (!files.isEmpty() && window.openLayout(files.first()) && parser.isSet(QStringLiteral("start")))
+        window.start();
+    return app.exec();
+}

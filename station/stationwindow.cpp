@@ -1,0 +1,371 @@
+#include "stationwindow.h"
+
+#include "filemessages.h"
+#include "keyimage.h"
+#include "layoutsource.h"
+#include "sockettile.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QTime>
+#include <QVBoxLayout>
+
+namespace {
+const QString WindowTitle = QStringLiteral("Программирование клавиатур");
+constexpr int TickMs = 100;
+constexpr int LogRetryMs = 2000;
+constexpr int TileSpacing = 8;
+
+QLabel* boldLabel(const QString& text)
+{
+    auto* label = new QLabel(text);
+    QFont f = label->font();
+    f.setBold(true);
+    label->setFont(f);
+    return label;
+}
+}  // namespace
+
+StationWindow::StationWindow(const Options& options, QWidget* parent)
+    : QMainWindow(parent), m_options(options), m_layoutText(boldLabel(QStringLiteral("не выбрана"))),
+      m_chooseLayout(new QPushButton(QStringLiteral("Выбрать раскладку…"))), m_logText(new QLabel),
+      m_chooseLog(new QPushButton(QStringLiteral("Выбрать журнал…"))), m_logProblem(new QLabel),
+      m_verify(new QCheckBox(QStringLiteral("Сверять после записи"))),
+      m_beep(new QCheckBox(QStringLiteral("Звук при ошибке"))), m_start(new QPushButton(QStringLiteral("Пуск"))),
+      m_stop(new QPushButton(QStringLiteral("Стоп"))), m_counters(boldLabel({})),
+      m_hint(new QLabel(QStringLiteral("Выберите раскладку и нажмите «Пуск»: каждая подключённая клавиатура "
+                                       "получит своё поле с номером гнезда."))),
+      m_tileArea(new QWidget), m_grid(new QGridLayout(m_tileArea))
+{
+    setWindowTitle(WindowTitle);
+    m_verify->setChecked(options.verify);
+    m_logText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_logProblem->setWordWrap(true);
+    m_logProblem->setStyleSheet(QStringLiteral("color: #c62828; font-weight: bold"));
+    m_logProblem->hide();
+    m_hint->setWordWrap(true);
+    QFont counterFont = m_counters->font();
+    counterFont.setPointSize(counterFont.pointSize() + 4);
+    m_counters->setFont(counterFont);
+
+    auto* layoutRow = new QHBoxLayout;
+    layoutRow->addWidget(new QLabel(QStringLiteral("Раскладка:")));
+    layoutRow->addWidget(m_layoutText, 1);
+    layoutRow->addWidget(m_chooseLayout);
+    auto* logRow = new QHBoxLayout;
+    logRow->addWidget(new QLabel(QStringLiteral("Журнал:")));
+    logRow->addWidget(m_logText, 1);
+    logRow->addWidget(m_chooseLog);
+    auto* runRow = new QHBoxLayout;
+    runRow->addWidget(m_verify);
+    runRow->addWidget(m_beep);
+    runRow->addStretch(1);
+    runRow->addWidget(m_start);
+    runRow->addWidget(m_stop);
+
+    m_grid->setSpacing(TileSpacing);
+    m_grid->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    auto* scroll = new QScrollArea;
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(m_tileArea);
+
+    auto* central = new QWidget;
+    auto* box = new QVBoxLayout(central);
+    box->addLayout(layoutRow);
+    box->addLayout(logRow);
+    box->addWidget(m_logProblem);
+    box->addLayout(runRow);
+    box->addWidget(m_counters);
+    box->addWidget(m_hint);
+    box->addWidget(scroll, 1);
+    setCentralWidget(central);
+    resize(1120, 720);
+
+    connect(m_chooseLayout, &QPushButton::clicked, this, &StationWindow::chooseLayout);
+    connect(m_chooseLog, &QPushButton::clicked, this, &StationWindow::chooseLog);
+    connect(m_start, &QPushButton::clicked, this, &StationWindow::start);
+    connect(m_stop, &QPushButton::clicked, this, &StationWindow::stop);
+    m_ticker.setInterval(TickMs);
+    connect(&m_ticker, &QTimer::timeout, this, &StationWindow::refreshTiles);
+    m_logRetry.setInterval(LogRetryMs);
+    connect(&m_logRetry, &QTimer::timeout, this, &StationWindow::writePendingRows);
+    if (!options.logPath.isEmpty()) {
+        m_logChosen = true;
+        setLogPath(options.logPath);
+    }
+    showLogState();
+    showCounters();
+    setControlsForRun();
+}
+
+StationWindow::~StationWindow()
+{
+    // Rows of keyboards cut short by the window going away are still written.
+    if (m_engine)
+        m_engine->interrupt(QStringLiteral("прервано"));
+    delete m_engine;
+}
+
+bool StationWindow::openLayout(const QString& path)
+{
+    // The keyboards in flight were given the image already chosen.
+    if (running())
+        return false;
+    LayoutFile file = loadLayoutFile(path);
+    QString error;
+    const QByteArray image = file.valid() ? layoutImage(file, path, &error) : QByteArray();
+    if (image.isEmpty()) {
+        const QString why = file.problems.isEmpty() ? error : file.problems.join('\n');
+        QMessageBox::warning(this, TitleFileError, path + QStringLiteral(": ") + why);
+        return false;
+    }
+    m_layoutPath = path;
+    m_image = image;
+    const QString name = QFileInfo(path).fileName();
+    m_layoutText->setText(name + QString::asprintf(", контрольная сумма 0x%02X", uint8_t(image.at(ImageChecksumOffset))));
+    m_layoutText->setToolTip(path);
+    setWindowTitle(WindowTitle + QStringLiteral(" — ") + name);
+    if (!m_logChosen)
+        setLogPath(defaultLogPath());
+    setControlsForRun();
+    return true;
+}
+
+QString StationWindow::defaultLogPath() const
+{
+    const QFileInfo layout(m_layoutPath);
+    return layout.dir().filePath(layout.completeBaseName() + QStringLiteral(".csv"));
+}
+
+void StationWindow::chooseLayout()
+{
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Раскладка для программирования"), QFileInfo(m_layoutPath).path(),
+        QStringLiteral("Раскладки (*.kmp *.btv *.json);;Все файлы (*)"));
+    if (!path.isEmpty())
+        openLayout(path);
+}
+
+void StationWindow::chooseLog()
+{
+    // Rows are appended, so an existing file is no cause for a warning.
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Журнал программирования"),
+                                                      m_log.path(), QStringLiteral("Таблицы CSV (*.csv)"), nullptr,
+                                                      QFileDialog::DontConfirmOverwrite);
+    if (path.isEmpty())
+        return;
+    m_logChosen = true;
+    setLogPath(path);
+}
+
+void StationWindow::setLogPath(const QString& path)
+{
+    m_log.setPath(path);
+    m_logText->setText(path);
+    // Rows kept for the old file go to the new one; a running station checks it now.
+    if (m_log.pending() > 0 || running())
+        writePendingRows();
+}
+
+void StationWindow::writePendingRows()
+{
+    m_log.flush();
+    showLogState();
+}
+
+void StationWindow::showLogState()
+{
+    const bool failing = !m_log.error().isEmpty() || (m_log.pending() > 0 && m_log.path().isEmpty());
+    if (failing) {
+        m_logProblem->setText(QStringLiteral("Журнал не записывается: %1: %2. Строк ждут записи: %3; они будут "
+                                             "записаны, как только файл можно будет записать, или в другой журнал.")
+                                  .arg(m_log.path(), m_log.error())
+                                  .arg(m_log.pending()));
+        if (!m_logRetry.isActive())
+            m_logRetry.start();
+    } else {
+        m_logRetry.stop();
+    }
+    m_logProblem->setVisible(failing);
+}
+
+void StationWindow::start()
+{
+    if (running() || m_image.isEmpty())
+        return;
+    m_options.verify = m_verify->isChecked();
+    m_engine = new StationEngine(m_image, m_options.timings, m_options.verify, this);
+    connect(m_engine, &StationEngine::keyboardFound, this, &StationWindow::showKeyboard);
+    connect(m_engine, &StationEngine::stageChanged, this, &StationWindow::showStage);
+    connect(m_engine, &StationEngine::progress, this, &StationWindow::noteProgress);
+    connect(m_engine, &StationEngine::keyboardDone, this, &StationWindow::recordResult);
+    connect(m_engine, &StationEngine::idle, this, &StationWindow::endRun);
+    m_good = m_bad = 0;
+    m_sinceStart.start();
+    m_ticker.start();
+    writePendingRows();
+    showCounters();
+    m_engine->watch();
+    setControlsForRun();
+}
+
+void StationWindow::stop()
+{
+    if (!m_engine || m_engine->stopping())
+        return;
+    m_engine->stop();
+    setControlsForRun();
+}
+
+void StationWindow::endRun()
+{
+    if (!m_engine || !m_engine->stopping())
+        return;
+    m_engine->deleteLater();
+    m_engine = nullptr;
+    m_lastRunMs = m_sinceStart.elapsed();
+    m_ticker.stop();
+    showCounters();
+    setControlsForRun();
+    emit stopped();
+}
+
+void StationWindow::setControlsForRun()
+{
+    const bool busy = running();
+    m_chooseLayout->setEnabled(!busy);
+    m_verify->setEnabled(!busy);
+    m_start->setEnabled(!busy && !m_image.isEmpty());
+    m_stop->setEnabled(busy && !m_engine->stopping());
+    m_hint->setVisible(m_order.isEmpty());
+    if (busy && m_engine->stopping())
+        statusBar()->showMessage(QStringLiteral("Остановка: загрузки, что идут, будут закончены."));
+    else
+        statusBar()->clearMessage();
+}
+
+SocketTile* StationWindow::tileFor(const QString& socket)
+{
+    const auto it = m_tiles.find(socket);
+    return it == m_tiles.end() ? nullptr : it->second;
+}
+
+void StationWindow::showKeyboard(const QString& socket, const QString& device)
+{
+    SocketTile* tile = tileFor(socket);
+    if (!tile) {
+        // Numbered in the order the sockets were first seen, for as long as the program runs.
+        tile = new SocketTile(int(m_order.size()) + 1, socket, m_options.timings, m_options.verify);
+        m_tiles[socket] = tile;
+        m_order.append(tile);
+        placeTiles();
+        m_hint->hide();
+    }
+    tile->startKeyboard(device, m_options.timings, m_options.verify);
+}
+
+void StationWindow::showStage(const QString& socket, StationEngine::Stage stage)
+{
+    if (SocketTile* tile = tileFor(socket))
+        tile->setStage(stage);
+}
+
+void StationWindow::noteProgress(const QString& socket, int byte)
+{
+    if (SocketTile* tile = tileFor(socket))
+        tile->noteBytes(byte);
+}
+
+void StationWindow::recordResult(const UploadResult& r)
+{
+    (r.ok ? m_good : m_bad)++;
+    m_log.add(r, QDateTime::currentDateTime());
+    showLogState();
+    showCounters();
+    if (!r.ok && m_beep->isChecked())
+        QApplication::beep();
+    if (SocketTile* tile = tileFor(r.port)) {
+        tile->showResult(r);
+        emit verdictShown(tile->number(), r.port, r.ok, tile->verdictText());
+    }
+}
+
+void StationWindow::refreshTiles()
+{
+    for (SocketTile* tile : std::as_const(m_order))
+        tile->refreshProgress();
+    showCounters();
+}
+
+void StationWindow::showCounters()
+{
+    const qint64 ms = running() ? m_sinceStart.elapsed() : m_lastRunMs;
+    m_counters->setText(QStringLiteral("Запрограммированы: %1    Не удалось: %2    Всего: %3    С «Пуск»: %4")
+                            .arg(m_good)
+                            .arg(m_bad)
+                            .arg(m_good + m_bad)
+                            .arg(QTime(0, 0).addMSecs(ms).toString(QStringLiteral("HH:mm:ss"))));
+}
+
+// Only the tiles not yet where they belong move: keyboards found together add
+// their tiles one after another within a single turn of the event loop.
+void StationWindow::placeTiles()
+{
+    if (m_order.isEmpty())
+        return;
+    const int tileWidth = m_order.first()->width() + TileSpacing;
+    const int columns = std::max(1, (m_tileArea->parentWidget()->width() - TileSpacing) / tileWidth);
+    for (int i = 0; i < m_order.size(); ++i) {
+        int row = -1, column = -1, rowSpan, columnSpan;
+        const int at = m_grid->indexOf(m_order[i]);
+        if (at >= 0)
+            m_grid->getItemPosition(at, &row, &column, &rowSpan, &columnSpan);
+        if (row != i / columns || column != i % columns)
+            m_grid->addWidget(m_order[i], i / columns, i % columns);
+    }
+}
+
+void StationWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    placeTiles();
+}
+
+void StationWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_engine && m_engine->inFlight() > 0) {
+        const auto answer = QMessageBox::question(
+            this, WindowTitle,
+            QStringLiteral("Клавиатуры ещё программируются (%1). Прервать их и закрыть окно?")
+                .arg(m_engine->inFlight()),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes) {
+            event->ignore();
+            return;
+        }
+        m_engine->interrupt(QStringLiteral("прервано"));
+    }
+    writePendingRows();
+    if (m_log.pending() > 0) {
+        const auto answer = QMessageBox::question(
+            this, WindowTitle,
+            QStringLiteral("Строк журнала не записано: %1 (%2: %3). Закрыть окно и потерять их?")
+                .arg(m_log.pending())
+                .arg(m_log.path(), m_log.error()),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes) {
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+}

@@ -1,0 +1,104 @@
+#pragma once
+// The programming station as a window: the layout to program, a tile per
+// socket, the tallies and the CSV log. The keyboards are programmed by the
+// station engine on this window's event loop; nothing here waits on a port.
+#include "loadermachine.h"
+#include "stationengine.h"
+#include "stationlog.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QTimer>
+
+#include <map>
+
+class QCheckBox;
+class QGridLayout;
+class QLabel;
+class QPushButton;
+class SocketTile;
+
+class StationWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    struct Options {
+        LoaderTimings timings;
+        bool verify = true;
+        QString logPath;  // empty: beside the layout
+    };
+
+    explicit StationWindow(const Options& options, QWidget* parent = nullptr);
+    ~StationWindow() override;
+
+    // Takes the layout in `path` as the one to program; false after showing
+    // why the editor would refuse it.
+    bool openLayout(const QString& path);
+    bool running() const { return m_engine != nullptr; }
+    int programmed() const { return m_good; }
+    int failed() const { return m_bad; }
+
+public slots:
+    void start();
+    void stop();
+
+signals:
+    // A tile showed its verdict, as it reads on the tile.
+    void verdictShown(int number, const QString& socket, bool ok, const QString& verdict);
+    // The engine is idle after Стоп: every keyboard in flight has its row.
+    void stopped();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private slots:
+    void chooseLayout();
+    void chooseLog();
+    void showKeyboard(const QString& socket, const QString& device);
+    void showStage(const QString& socket, StationEngine::Stage stage);
+    void noteProgress(const QString& socket, int byte);
+    void recordResult(const UploadResult& r);
+    void endRun();
+    void refreshTiles();
+    void writePendingRows();
+
+private:
+    SocketTile* tileFor(const QString& socket);
+    void placeTiles();
+    void setLogPath(const QString& path);
+    void showLogState();
+    void showCounters();
+    void setControlsForRun();
+    QString defaultLogPath() const;
+
+    Options m_options;
+    QString m_layoutPath;
+    QByteArray m_image;
+    StationEngine* m_engine = nullptr;
+    PendingStationLog m_log;
+    bool m_logChosen = false;
+    int m_good = 0;
+    int m_bad = 0;
+    QElapsedTimer m_sinceStart;
+    qint64 m_lastRunMs = 0;
+    QTimer m_ticker;      // the bars through their waits, and the clock
+    QTimer m_logRetry;    // while rows wait for the log file
+    std::map<QString, SocketTile*> m_tiles;
+    QList<SocketTile*> m_order;
+
+    QLabel* m_layoutText;
+    QPushButton* m_chooseLayout;
+    QLabel* m_logText;
+    QPushButton* m_chooseLog;
+    QLabel* m_logProblem;
+    QCheckBox* m_verify;
+    QCheckBox* m_beep;
+    QPushButton* m_start;
+    QPushButton* m_stop;
+    QLabel* m_counters;
+    QLabel* m_hint;
+    QWidget* m_tileArea;
+    QGridLayout* m_grid;
+};
