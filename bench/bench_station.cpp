@@ -27,6 +27,7 @@ StationRun programAtOnce(const QStringList& ports)
     loop.exec();
     run.seconds = clock.elapsed() / 1000.0;
     run.stallMs = probe.stallMs();
+    run.busyMs = probe.busyMs();
     return run;
 }
 }  // namespace

@@ -50,6 +50,7 @@ StationRun programInWindow(const QStringList& links, const QString& layout, cons
     loop.exec();
     run.seconds = clock.elapsed() / 1000.0;
     run.stallMs = probe.stallMs();
+    run.busyMs = probe.busyMs();
     QEventLoop stopping;
     QObject::connect(&window, &StationWindow::stopped, &stopping, &QEventLoop::quit);
     window.stop();

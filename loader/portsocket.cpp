@@ -8,8 +8,6 @@
 #include <QHash>
 #include <QSerialPortInfo>
 
-namespace {
-// Devices and the by-path links that name them.
 QHash<QString, QString> bySocketLinks()
 {
     QHash<QString, QString> links;
@@ -19,7 +17,6 @@ QHash<QString, QString> bySocketLinks()
             links.insert(target, link.absoluteFilePath());
     return links;
 }
-}  // namespace
 
 QString portDevice(const QString& port)
 {
@@ -81,11 +78,11 @@ QList<SocketPort> keyboardSockets(const QList<SystemPort>& system)
     return out;
 }
 
-SocketPort describePort(const QString& port, const QList<SystemPort>& system)
+SocketPort describePort(const QString& port, const QList<SystemPort>& system, const QHash<QString, QString>& links)
 {
     SocketPort p{port, portDevice(port), {}, {}};
     p.node = nodeIdentity(p.device);
-    p.socket = bySocketLinks().value(p.device, port);
+    p.socket = links.value(p.device, port);
     for (const SystemPort& s : system)
         if (s.port.device == p.device) {
             p.serial = s.port.serial;

@@ -2,6 +2,7 @@
 // A keyboard is known by the socket it sits in, not by the device node it got:
 // a keyboard that restarts may come back as ttyACM1 where it was ttyACM0, and
 // another keyboard may take ttyACM0 the moment the first one is unplugged.
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -37,6 +38,9 @@ bool portPresent(const QString& port);
 // The identity of the device node `device` (see SocketPort::node).
 QString nodeIdentity(const QString& device);
 
+// Devices and the /dev/serial/by-path links that name them.
+QHash<QString, QString> bySocketLinks();
+
 // The system's serial ports. Slow (tens of milliseconds): a station reads them
 // off its event loop.
 QList<SystemPort> readSystemPorts();
@@ -50,4 +54,5 @@ inline QList<SocketPort> presentKeyboardSockets() { return keyboardSockets(readS
 // A port named by the user, as a socket: its /dev/serial/by-path link where
 // there is one, else the name as given; the device, and the serial number
 // that `system` knows for it (empty when `system` is).
-SocketPort describePort(const QString& port, const QList<SystemPort>& system);
+SocketPort describePort(const QString& port, const QList<SystemPort>& system,
+                        const QHash<QString, QString>& links = bySocketLinks());

@@ -96,9 +96,10 @@ void StationEngine::programOnce(const QStringList& ports)
     }
     m_scanner = [this, sockets] {
         QList<SocketPort> out;
+        const QHash<QString, QString> links = bySocketLinks();
         for (const QString& s : sockets)
             if (portPresent(s))
-                out << describePort(s, m_system);
+                out << describePort(s, m_system, links);
         return out;
     };
     startWatching();
