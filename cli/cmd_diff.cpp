@@ -351,10 +351,10 @@ static CliCommand reg{
     "Compares two layouts, each a .kmp, .btv or .json file or port:P for the image read from the keyboard on "
     "port P. By default it compares every slot the keyboard stores, as the verification of upload does: the "
     "count and all "
-    "five code pairs of each of the 80 slotDiffs (key (13, 6) has three copies, slotDiffs 9 and 17 belong to no key), "
+    "five code pairs of each of the 80 slots (key (13, 6) has three copies, slots 9 and 17 belong to no key), "
     "and the checksum. A .kmp counts byte for byte, a .btv or .json as the image the editor builds from it. "
     "Between two .btv or .json files the keys that have no slot in the image are compared as well.\n\n"
-    "Keys and slotDiffs are named as the editor shows them, column and row from 1; --json keeps its fields "
+    "Keys and slots are named as the editor shows them, column and row from 1; --json keeps its fields "
     "(col, row) from 0, like dump --json.",
     {{"--keys", "Compare only what each key sends, as the layout decodes: the pairs in use, with the modifier "
                 "masks the image sets."},
