@@ -4,7 +4,7 @@
 // its ticks), tiles, bars and counters included. Not a test: run it by hand,
 // on a quiet machine if you can, under Xvfb or with QT_QPA_PLATFORM=offscreen.
 //
-//   bench_station_window [RUNS]      (default 5; prints medians)
+//   bench_station_window [RUNS] [WAIT_MS]   (default 5 runs, medians; each wait 300 ms)
 #include "keyimage.h"
 #include "stationbench.h"
 #include "stationwindow.h"
@@ -15,6 +15,7 @@
 #include <QWindow>
 
 namespace {
+int g_waitMs = 300;
 StationRun programInWindow(const QStringList& links, const QString& layout, const QString& log)
 {
     QStringList extra;
@@ -22,7 +23,7 @@ StationRun programInWindow(const QStringList& links, const QString& layout, cons
         extra << link + QStringLiteral("=Magnetic Stripe Reader (sim)");
     qputenv("RASKLADKA_EXTRA_PORTS", extra.join(';').toUtf8());
     StationWindow::Options options;
-    options.timings = {1000, 300, 300, 300};
+    options.timings = {1000, g_waitMs, g_waitMs, g_waitMs};
     options.logPath = log;
     StationWindow window(options);
     window.show();
@@ -64,6 +65,9 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+    g_waitMs = argc > 2 ? std::max(0, atoi(argv[2])) : 300;
+    const QByteArray title =
+        QStringLiteral("the window, waits %1/%1/%1 ms with read-back, Пуск to last verdict").arg(g_waitMs).toUtf8();
     SimulatedKeyboards keyboards;
     if (!keyboards.start(32))
         return 1;
@@ -76,6 +80,6 @@ int main(int argc, char** argv)
     kmp.close();
     const QString log = keyboards.filePath("log.csv");
     return compareOneWithAll(keyboards.links(), runs,
-                             "the window, waits 300/300/300 ms with read-back, Пуск to last verdict",
+                             title.constData(),
                              [&](const QStringList& links) { return programInWindow(links, layout, log); });
 }
