@@ -62,6 +62,7 @@ void StationEngine::readSystemPortsSoon()
     }
     auto list = std::make_shared<QList<SystemPort>>();
     m_reader = QThread::create([list] { *list = readSystemPorts(); });
+    m_reader->setParent(this);  // gone with the engine even if the loop ends before its deleteLater
     connect(m_reader, &QThread::finished, this, [this, list] {
         m_reader->deleteLater();
         m_reader = nullptr;
