@@ -59,8 +59,7 @@ bool loadSide(CliContext& ctx, const QString& arg, const TransferOptions& option
     }
     LayoutFile file = loadLayoutFile(arg);
     if (!file.valid()) {
-        for (const QString& p : file.problems)
-            ctx.err << "raskladka-cli: " << arg << ": " << p << "\n";
+        cliPrintProblems(ctx, arg, file.problems);
         ctx.err.flush();
         return false;
     }

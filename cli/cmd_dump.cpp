@@ -78,8 +78,7 @@ int run(CliContext& ctx)
     const LayoutFile file = loadLayoutFile(path);
     if (file.kind == LayoutKind::Unknown)
         return cliFail(ctx, ExitUsage, path + QStringLiteral(": ") + file.problems.value(0));
-    for (const QString& p : file.problems)
-        ctx.err << "raskladka-cli: " << path << ": " << p << "\n";
+    cliPrintProblems(ctx, path, file.problems);
     if (!file.model)
         return ExitInvalid;
     // A file that stops part way is shown as far as the editor would load it, and still fails.

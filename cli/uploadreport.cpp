@@ -11,8 +11,7 @@ QByteArray imageToSend(CliContext& ctx, const QString& path)
 {
     LayoutFile file = loadLayoutFile(path);
     if (!file.valid()) {
-        for (const QString& p : file.problems)
-            ctx.err << "raskladka-cli: " << path << ": " << p << "\n";
+        cliPrintProblems(ctx, path, file.problems);
         return {};
     }
     QString error;
