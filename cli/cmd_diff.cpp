@@ -1,5 +1,6 @@
 // raskladka-cli diff A B: the keys two layouts (files or keyboards) set differently.
 #include "clicommand.h"
+#include "hexcodes.h"
 
 #include "consoletransfer.h"
 #include "fileio.h"
@@ -92,8 +93,6 @@ QJsonArray codes(const KeyMapImgClass& m, int c, int r)
     return out;
 }
 
-QString hex2(int v) { return QString::asprintf("%02X", v); }
-
 QString codesText(const QJsonArray& list)
 {
     if (list.isEmpty())
@@ -101,7 +100,7 @@ QString codesText(const QJsonArray& list)
     QStringList parts;
     for (const QJsonValue& p : list) {
         const int code = p[QLatin1String("code")].toInt();
-        parts << QStringLiteral("%1:%2 «%3»").arg(hex2(p[QLatin1String("modifiers")].toInt()), hex2(code),
+        parts << QStringLiteral("%1:%2 «%3»").arg(hexCode(p[QLatin1String("modifiers")].toInt()), hexCode(code),
                                                   keyCodeName(uint8_t(code)));
     }
     return parts.join(QStringLiteral(", "));
@@ -243,7 +242,7 @@ QString slotContentText(const QJsonObject& side)
         const int m = pairs[j][QLatin1String("modifiers")].toInt();
         const int c = pairs[j][QLatin1String("code")].toInt();
         if (m || c)
-            beyond << hex2(m) + ':' + hex2(c);
+            beyond << hexCode(m) + ':' + hexCode(c);
     }
     if (!beyond.isEmpty())
         text += QStringLiteral(" [за количеством: %1]").arg(beyond.join(QStringLiteral(", ")));
@@ -264,7 +263,7 @@ void printText(QTextStream& out, const QJsonObject& diff)
     }
     const QJsonObject checksum = diff[QLatin1String("checksum")].toObject();
     if (!checksum.isEmpty())
-        out << QStringLiteral("Контрольная сумма: 0x%1 → 0x%2\n").arg(hex2(checksum["a"].toInt()), hex2(checksum["b"].toInt()));
+        out << QStringLiteral("Контрольная сумма: 0x%1 → 0x%2\n").arg(hexCode(checksum["a"].toInt()), hexCode(checksum["b"].toInt()));
     const QJsonArray keys = diff[QLatin1String("keys")].toArray();
     for (const QJsonValue& k : keys) {
         const QString key = QStringLiteral("Клавиша %1%2")
