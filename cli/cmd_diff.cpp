@@ -86,9 +86,7 @@ QJsonArray codes(const KeyMapImgClass& m, int c, int r)
     const TKeyMap map = m.getKeyMap(c, r);
     QJsonArray out;
     for (int j = 0; j < map.count && j < 5; ++j) {
-        const uint8_t code = map.pairs[j].code;
-        const uint8_t mask = isModifierCode(code) ? modifierMask(code) : map.pairs[j].modifiers;
-        out.append(QJsonObject{{"modifiers", mask}, {"code", code}});
+        out.append(QJsonObject{{"modifiers", sentModifiers(map.pairs[j])}, {"code", map.pairs[j].code}});
     }
     return out;
 }
