@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "hexcodes.h"
 
 #include "btnpropdialog.h"
 #include "dialog_comport.h"
@@ -114,7 +115,7 @@ QPixmap MainWindow::scanCodeFace(const TKeyMap& map, QSize size)
     const int n = std::min<int>(map.count, 5);
     for (int i = 0; i < 5; ++i) {
         if (i < n)
-            texts[i] = QString::asprintf("0x%02X", map.pairs[i].code);
+            texts[i] = hexCode0x(map.pairs[i].code);
         positions[i] = {0, 12 * i - 6 * n + 6};
         sizes[i] = 12;
         styles[i] = fsBold;

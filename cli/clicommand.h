@@ -46,6 +46,8 @@ constexpr int ExitOk = 0;
 constexpr int ExitInvalid = 1;
 constexpr int ExitUsage = 2;
 
+// Each of a file's problems on its own line: "raskladka-cli: PATH: problem".
+void cliPrintProblems(CliContext& ctx, const QString& path, const QStringList& problems);
 // Prints "raskladka-cli: <message>" on standard error and returns `status`.
 int cliFail(CliContext& ctx, int status, const QString& message);
 // A save of `path` that failed with the editor's `error`: that text where it names the

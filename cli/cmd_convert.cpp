@@ -18,8 +18,7 @@ int run(CliContext& ctx)
     LayoutFile file = loadLayoutFile(in);
     // Half a layout is never written: a file the editor would load only in part is refused.
     if (!file.valid()) {
-        for (const QString& p : file.problems)
-            ctx.err << "raskladka-cli: " << in << ": " << p << "\n";
+        cliPrintProblems(ctx, in, file.problems);
         ctx.err << QStringLiteral("raskladka-cli: %1 не записан\n").arg(out);
         return ExitInvalid;
     }

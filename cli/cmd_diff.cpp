@@ -1,5 +1,6 @@
 // raskladka-cli diff A B: the keys two layouts (files or keyboards) set differently.
 #include "clicommand.h"
+#include "hexcodes.h"
 
 #include "consoletransfer.h"
 #include "fileio.h"
@@ -59,8 +60,7 @@ bool loadSide(CliContext& ctx, const QString& arg, const TransferOptions& option
     }
     LayoutFile file = loadLayoutFile(arg);
     if (!file.valid()) {
-        for (const QString& p : file.problems)
-            ctx.err << "raskladka-cli: " << arg << ": " << p << "\n";
+        cliPrintProblems(ctx, arg, file.problems);
         ctx.err.flush();
         return false;
     }
@@ -86,14 +86,10 @@ QJsonArray codes(const KeyMapImgClass& m, int c, int r)
     const TKeyMap map = m.getKeyMap(c, r);
     QJsonArray out;
     for (int j = 0; j < map.count && j < 5; ++j) {
-        const uint8_t code = map.pairs[j].code;
-        const uint8_t mask = isModifierCode(code) ? modifierMask(code) : map.pairs[j].modifiers;
-        out.append(QJsonObject{{"modifiers", mask}, {"code", code}});
+        out.append(QJsonObject{{"modifiers", sentModifiers(map.pairs[j])}, {"code", map.pairs[j].code}});
     }
     return out;
 }
-
-QString hex2(int v) { return QString::asprintf("%02X", v); }
 
 QString codesText(const QJsonArray& list)
 {
@@ -102,7 +98,7 @@ QString codesText(const QJsonArray& list)
     QStringList parts;
     for (const QJsonValue& p : list) {
         const int code = p[QLatin1String("code")].toInt();
-        parts << QStringLiteral("%1:%2 «%3»").arg(hex2(p[QLatin1String("modifiers")].toInt()), hex2(code),
+        parts << QStringLiteral("%1:%2 «%3»").arg(hexCode(p[QLatin1String("modifiers")].toInt()), hexCode(code),
                                                   keyCodeName(uint8_t(code)));
     }
     return parts.join(QStringLiteral(", "));
@@ -244,7 +240,7 @@ QString slotContentText(const QJsonObject& side)
         const int m = pairs[j][QLatin1String("modifiers")].toInt();
         const int c = pairs[j][QLatin1String("code")].toInt();
         if (m || c)
-            beyond << hex2(m) + ':' + hex2(c);
+            beyond << hexCode(m) + ':' + hexCode(c);
     }
     if (!beyond.isEmpty())
         text += QStringLiteral(" [за количеством: %1]").arg(beyond.join(QStringLiteral(", ")));
@@ -265,7 +261,7 @@ void printText(QTextStream& out, const QJsonObject& diff)
     }
     const QJsonObject checksum = diff[QLatin1String("checksum")].toObject();
     if (!checksum.isEmpty())
-        out << QStringLiteral("Контрольная сумма: 0x%1 → 0x%2\n").arg(hex2(checksum["a"].toInt()), hex2(checksum["b"].toInt()));
+        out << QStringLiteral("Контрольная сумма: 0x%1 → 0x%2\n").arg(hexCode(checksum["a"].toInt()), hexCode(checksum["b"].toInt()));
     const QJsonArray keys = diff[QLatin1String("keys")].toArray();
     for (const QJsonValue& k : keys) {
         const QString key = QStringLiteral("Клавиша %1%2")

@@ -1,5 +1,6 @@
 // raskladka-cli dump FILE [--json]: every key as the editor would load it.
 #include "clicommand.h"
+#include "hexcodes.h"
 
 #include "keynames.h"
 #include "layoutjson.h"
@@ -8,9 +9,8 @@
 #include <QIODevice>
 
 namespace {
-QString hex2(uint8_t b) { return QString::number(b, 16).toUpper().rightJustified(2, '0'); }
 
-QString colourName(TColor c) { return '#' + hex2(c.red).toLower() + hex2(c.green).toLower() + hex2(c.blue).toLower(); }
+QString colourName(TColor c) { return '#' + hexCode(c.red).toLower() + hexCode(c.green).toLower() + hexCode(c.blue).toLower(); }
 
 QString styleName(TFontStyle s)
 {
@@ -35,7 +35,7 @@ void printTable(QTextStream& out, const QString& path, const LayoutFile& file)
             out << QStringLiteral("Клавиша %1%2: кодов %3, пары").arg(keyPlaceText(c, r))
                        .arg(isCoveredKey(c, r) ? QStringLiteral(" (скрыта)") : QString()).arg(map.count);
             for (int j = 0; j < 5; ++j) {
-                out << ' ' << hex2(map.pairs[j].modifiers) << ':' << hex2(map.pairs[j].code);
+                out << ' ' << hexCode(map.pairs[j].modifiers) << ':' << hexCode(map.pairs[j].code);
                 if (j < map.count)
                     out << QStringLiteral(" «%1»").arg(keyCodeName(map.pairs[j].code));
             }
@@ -78,8 +78,7 @@ int run(CliContext& ctx)
     const LayoutFile file = loadLayoutFile(path);
     if (file.kind == LayoutKind::Unknown)
         return cliFail(ctx, ExitUsage, path + QStringLiteral(": ") + file.problems.value(0));
-    for (const QString& p : file.problems)
-        ctx.err << "raskladka-cli: " << path << ": " << p << "\n";
+    cliPrintProblems(ctx, path, file.problems);
     if (!file.model)
         return ExitInvalid;
     // A file that stops part way is shown as far as the editor would load it, and still fails.

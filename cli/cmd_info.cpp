@@ -38,8 +38,7 @@ int run(CliContext& ctx)
     if (file.kind == LayoutKind::Unknown)
         return cliFail(ctx, ExitUsage, path + QStringLiteral(": ") + file.problems.value(0));
     if (!file.valid()) {
-        for (const QString& p : file.problems)
-            ctx.err << "raskladka-cli: " << path << ": " << p << "\n";
+        cliPrintProblems(ctx, path, file.problems);
         return ExitInvalid;
     }
     const KeyMapImgClass& m = *file.model;

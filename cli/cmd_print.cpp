@@ -109,8 +109,7 @@ int run(CliContext& ctx)
     // A layout the editor would refuse, or load only in part, is not printed:
     // half a sheet of stickers is worse than none.
     if (!file.valid()) {
-        for (const QString& p : file.problems)
-            ctx.err << "raskladka-cli: " << args.input << ": " << p << "\n";
+        cliPrintProblems(ctx, args.input, file.problems);
         ctx.err << QStringLiteral("raskladka-cli: %1 не записан\n").arg(args.output);
         return ExitInvalid;
     }

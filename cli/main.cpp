@@ -39,6 +39,12 @@ int cliUsage(CliContext& ctx, const QString& why)
     return ExitUsage;
 }
 
+void cliPrintProblems(CliContext& ctx, const QString& path, const QStringList& problems)
+{
+    for (const QString& p : problems)
+        ctx.err << "raskladka-cli: " << path << ": " << p << "\n";
+}
+
 int cliFail(CliContext& ctx, int status, const QString& message)
 {
     ctx.err << "raskladka-cli: " << message << "\n";

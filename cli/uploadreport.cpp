@@ -1,4 +1,5 @@
 #include "uploadreport.h"
+#include "hexcodes.h"
 
 #include "filemessages.h"
 #include "keymapfile.h"
@@ -11,8 +12,7 @@ QByteArray imageToSend(CliContext& ctx, const QString& path)
 {
     LayoutFile file = loadLayoutFile(path);
     if (!file.valid()) {
-        for (const QString& p : file.problems)
-            ctx.err << "raskladka-cli: " << path << ": " << p << "\n";
+        cliPrintProblems(ctx, path, file.problems);
         return {};
     }
     QString error;
@@ -84,7 +84,7 @@ QString resultLine(const UploadResult& r)
 {
     const QString reason = r.reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(r.reason);
     return QStringLiteral("%1: %2%3, %4 с, контрольная сумма %5")
-        .arg(socketText(r.port, r.device), r.outcome, reason, QString::number(r.seconds, 'f', 1), QString::asprintf("0x%02X", r.checksum));
+        .arg(socketText(r.port, r.device), r.outcome, reason, QString::number(r.seconds, 'f', 1), hexCode0x(r.checksum));
 }
 
 QString summaryLine(int programmed, int total, const QStringList& failed)

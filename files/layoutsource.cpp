@@ -1,4 +1,5 @@
 #include "layoutsource.h"
+#include "hexcodes.h"
 
 #include "buttonviewfile.h"
 #include "fileio.h"
@@ -10,7 +11,6 @@
 #include <QFileInfo>
 
 namespace {
-QString hexByte(uint8_t b) { return QStringLiteral("0x") + QString::number(b, 16).toUpper().rightJustified(2, '0'); }
 
 void loadKeymap(const QByteArray& bytes, LayoutFile& file)
 {
@@ -23,7 +23,7 @@ void loadKeymap(const QByteArray& bytes, LayoutFile& file)
     }
     if (check.status == KeymapFileCheck::BadChecksum)
         file.problems << QStringLiteral("%1: по байтам 0..879 получается %2, в байте 880 записано %3")
-                             .arg(MsgChecksumError, hexByte(check.expectedChecksum), hexByte(check.storedChecksum));
+                             .arg(MsgChecksumError, hexCode0x(check.expectedChecksum), hexCode0x(check.storedChecksum));
     if (check.badSlot >= 0) {
         const TKeySlot k = KeySlots[check.badSlot];
         const QString owner = k.isKey() ? QStringLiteral("клавиша ") + keyPlaceText(k.col, k.row)
@@ -33,7 +33,7 @@ void loadKeymap(const QByteArray& bytes, LayoutFile& file)
     }
     if (!check.ok())
         return;
-    file.notes << QStringLiteral("контрольная сумма: %1").arg(hexByte(check.storedChecksum));
+    file.notes << QStringLiteral("контрольная сумма: %1").arg(hexCode0x(check.storedChecksum));
     file.model = std::make_unique<KeyMapImgClass>();
     decodeKeymapFile(bytes, *file.model);
 }

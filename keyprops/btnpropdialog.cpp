@@ -1,4 +1,5 @@
 #include "btnpropdialog.h"
+#include "hexcodes.h"
 
 #include "btnpropdialog_form.h"
 #include "keyface.h"
@@ -59,7 +60,6 @@ TFontStyle styleOf(bool bold, bool italic)
 }
 
 QString hexLower(uint8_t code) { return QString::asprintf("0x%02x", code); }
-QString hexUpper(uint8_t code) { return QString::asprintf("0x%02X", code); }
 
 bool isTableIndex(int index) { return index >= 0 && index < SelectableKeyNames; }
 
@@ -226,7 +226,7 @@ void BtnPropDialog::showCode(int row, uint8_t code)
 void BtnPropDialog::codeChanged(int row, int index)
 {
     // Without a selection the row still stands for the stored code.
-    ui->codeRows[row].value->setText(isTableIndex(index) ? hexUpper(KeyNames[index].code)
+    ui->codeRows[row].value->setText(isTableIndex(index) ? hexCode0x(KeyNames[index].code)
                                                          : hexLower(loadedKeyMap.pairs[row].code));
 }
 

@@ -1,4 +1,5 @@
 #include "loadermachine.h"
+#include "hexcodes.h"
 
 #include "bytelink.h"
 #include "keyimage.h"
@@ -13,10 +14,8 @@ constexpr int AnswerSize = 5;
 constexpr uint8_t LayoutAddress[4] = {0x00, 0x68, 0x00, 0x00};
 constexpr uint8_t ReadCommand = 0x42;
 
-QString hexByte(uint8_t b)
-{
-    return QString::asprintf("%02X ", b);
-}
+// A byte of the log's dump, with the space that separates it from the next.
+QString hexByte(uint8_t b) { return hexCode(b) + QLatin1Char(' '); }
 }  // namespace
 
 LoaderMachine::LoaderMachine(ByteLink* link, LoaderView* view, LoaderTimings timings, QObject* parent)

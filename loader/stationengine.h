@@ -42,9 +42,6 @@ public:
 
     // The keyboards present; by default the system's keyboard ports by socket.
     void setScanner(Scanner scanner) { m_scanner = std::move(scanner); }
-    // How long a keyboard that left during its restart may take to come back
-    // once the restart wait is over (default: the restart wait again, at least 2 s).
-    void setReturnLimit(int ms) { m_returnMs = ms; }
 
     // Programs every keyboard as it appears in a socket, until stop().
     void watch();
@@ -103,6 +100,8 @@ private:
     QByteArray m_image;
     LoaderTimings m_timings;
     bool m_verify;
+    // How long a keyboard that left during its restart may take to come back once
+    // the restart wait is over: the restart wait again, at least 2 s.
     int m_returnMs;
     bool m_acceptNew = false;
     bool m_once = false;

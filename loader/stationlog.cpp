@@ -1,4 +1,5 @@
 #include "stationlog.h"
+#include "hexcodes.h"
 
 namespace {
 QString csvField(QString s)
@@ -30,7 +31,7 @@ QByteArray stationLogRow(const UploadResult& r, const QDateTime& at)
     const QStringList row{at.toString(Qt::ISODate),
                           r.port,
                           r.reason.isEmpty() ? r.outcome : r.outcome + QStringLiteral(" (") + r.reason + ')',
-                          QString::asprintf("0x%02X", r.checksum),
+                          hexCode0x(r.checksum),
                           QString::number(r.seconds, 'f', 1),
                           verifiedText(r.verification)};
     QStringList fields;

@@ -1,4 +1,5 @@
 #include "keymapsheet.h"
+#include "hexcodes.h"
 
 #include "keymapimgclass.h"
 #include "sheetgeometry.h"
@@ -22,7 +23,7 @@ void addKeyCodes(QGraphicsScene& scene, const TKeyMap& map, int x, int y, int w,
     // anyway, only the five stored pairs exist to be printed.
     const int n = std::min<int>(map.count, 5);
     for (int i = 0; i < n; ++i) {
-        const QString text = QString::asprintf("0x%02X", map.pairs[i].code);
+        const QString text = hexCode0x(map.pairs[i].code);
         QGraphicsTextItem* item = scene.addText(text, font);
         item->setDefaultTextColor(Qt::black);
         // Lines 12 units apart, centred as a block, as in the scan-code view.
