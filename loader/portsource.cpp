@@ -1,6 +1,5 @@
 #include "portsource.h"
 
-#include <QFileInfo>
 #include <QSerialPortInfo>
 
 QList<PortInfo> keyboardPorts(const PortSource& source)
@@ -33,8 +32,6 @@ QList<PortInfo> SystemPortSource::ports() const
     QList<PortInfo> out;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
         out.append({info.portName(), info.description()});
-    for (const PortInfo& p : parseExtraPorts(qEnvironmentVariable("RASKLADKA_EXTRA_PORTS")))
-        if (!m_presentOnly || QFileInfo::exists(p.portName))
-            out.append(p);
+    out.append(parseExtraPorts(qEnvironmentVariable("RASKLADKA_EXTRA_PORTS")));
     return out;
 }

@@ -33,13 +33,7 @@ QList<PortInfo> keyboardPorts(const PortSource& source);
 class SystemPortSource : public PortSource
 {
 public:
-    // With `presentOnly`, an extra port counts only while its path exists, so
-    // a simulated keyboard that comes and goes looks plugged in and out.
-    explicit SystemPortSource(bool presentOnly = false) : m_presentOnly(presentOnly) {}
     QList<PortInfo> ports() const override;
-
-private:
-    bool m_presentOnly;
 };
 
 // Parses the RASKLADKA_EXTRA_PORTS format. An entry without '=' is a port with
