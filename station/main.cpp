@@ -45,6 +45,9 @@ int main(int argc, char* argv[])
                                  QStringLiteral("[FILE]"));
     parser.addOptions({
         {QStringLiteral("start"), QStringLiteral("Начать программирование сразу (нужен FILE)")},
+        {QStringLiteral("test"), QStringLiteral("Открыть сразу проверку клавиш с раскладкой FILE")},
+        {QStringLiteral("burst"),
+         QStringLiteral("Проверка клавиш: наибольшая пауза внутри вывода одной клавиши, мс (50)"), QStringLiteral("MS")},
         {QStringLiteral("log"), QStringLiteral("Журнал CSV, дописывается (по умолчанию рядом с раскладкой)"),
          QStringLiteral("FILE.csv")},
         {QStringLiteral("no-verify"), QStringLiteral("Не сверять образ после записи")},
@@ -62,21 +65,24 @@ int main(int argc, char* argv[])
     options.logPath = parser.value(QStringLiteral("log"));
     for (const auto& [name, ms] : {std::pair<QString, int*>{QStringLiteral("answer-wait"), &options.timings.answerMs},
                                    {QStringLiteral("reboot-wait"), &options.timings.rebootMs},
-                                   {QStringLiteral("read-wait"), &options.timings.readMs}}) {
+                                   {QStringLiteral("read-wait"), &options.timings.readMs},
+                                   {QStringLiteral("burst"), &options.burstMs}}) {
         if (!takeMs(parser, name, *ms)) {
             err << QStringLiteral("raskladka-station: --%1 ожидает число миллисекунд\n").arg(name);
             return 2;
         }
     }
     const QStringList files = parser.positionalArguments();
-    if (files.size() > 1 || (parser.isSet(QStringLiteral("start")) && files.isEmpty())) {
+    const bool keyTest = parser.isSet(QStringLiteral("test"));
+    if (files.size() > 1 || ((parser.isSet(QStringLiteral("start")) || keyTest) && files.isEmpty())) {
         err << QStringLiteral("raskladka-station: ожидается одна раскладка FILE%1\n")
-                   .arg(files.isEmpty() ? QStringLiteral(" для --start") : QString());
+                   .arg(files.isEmpty() ? (keyTest ? QStringLiteral(" для --test") : QStringLiteral(" для --start"))
+                                        : QString());
         return 2;
     }
 
     StationWindow window(options);
-    window.setWindowIcon(QIcon(QStringLiteral(":/station/raskladka.png")));
+    app.setWindowIcon(QIcon(QStringLiteral(":/station/raskladka.png")));
     // Each verdict also goes to standard output: a bench started at login leaves its trace in the session log.
     QTextStream out(stdout);
     QObject::connect(&window, &StationWindow::verdictShown, &app,
@@ -84,6 +90,17 @@ int main(int argc, char* argv[])
                          out << number << ' ' << socket << ": " << verdict << '\n';
                          out.flush();
                      });
+    QObject::connect(&window, &StationWindow::keyTestResult, &app, [&out](const QString& line) {
+        out << line << '\n';
+        out.flush();
+    });
+    // The key test alone: the program ends when its window closes.
+    if (keyTest) {
+        if (!window.openLayout(files.first()))
+            return 1;
+        window.openKeyTest();
+        return app.exec();
+    }
     window.show();
     if (!files.isEmpty() && window.openLayout(files.first()) && parser.isSet(QStringLiteral("start")))
         window.start();

@@ -2,6 +2,7 @@
 
 #include "filemessages.h"
 #include "keyimage.h"
+#include "keytestwindow.h"
 #include "layoutsource.h"
 #include "sockettile.h"
 
@@ -39,6 +40,7 @@ StationWindow::StationWindow(const Options& options, QWidget* parent)
     : QMainWindow(parent), m_options(options), m_layoutText(boldLabel(QStringLiteral("не выбрана"))),
       m_chooseLayout(new QPushButton(QStringLiteral("Выбрать раскладку…"))), m_logText(new QLabel),
       m_chooseLog(new QPushButton(QStringLiteral("Выбрать журнал…"))), m_logProblem(new QLabel),
+      m_openKeyTest(new QPushButton(QStringLiteral("Проверка клавиш…"))),
       m_verify(new QCheckBox(QStringLiteral("Сверять после записи"))),
       m_beep(new QCheckBox(QStringLiteral("Звук при ошибке"))), m_start(new QPushButton(QStringLiteral("Пуск"))),
       m_stop(new QPushButton(QStringLiteral("Стоп"))), m_counters(boldLabel({})),
@@ -61,6 +63,7 @@ StationWindow::StationWindow(const Options& options, QWidget* parent)
     layoutRow->addWidget(new QLabel(QStringLiteral("Раскладка:")));
     layoutRow->addWidget(m_layoutText, 1);
     layoutRow->addWidget(m_chooseLayout);
+    layoutRow->addWidget(m_openKeyTest);
     auto* logRow = new QHBoxLayout;
     logRow->addWidget(new QLabel(QStringLiteral("Журнал:")));
     logRow->addWidget(m_logText, 1);
@@ -92,6 +95,7 @@ StationWindow::StationWindow(const Options& options, QWidget* parent)
 
     connect(m_chooseLayout, &QPushButton::clicked, this, &StationWindow::chooseLayout);
     connect(m_chooseLog, &QPushButton::clicked, this, &StationWindow::chooseLog);
+    connect(m_openKeyTest, &QPushButton::clicked, this, &StationWindow::openKeyTest);
     connect(m_start, &QPushButton::clicked, this, &StationWindow::start);
     connect(m_stop, &QPushButton::clicked, this, &StationWindow::stop);
     m_ticker.setInterval(TickMs);
@@ -113,6 +117,7 @@ StationWindow::~StationWindow()
     if (m_engine)
         m_engine->interrupt(QStringLiteral("прервано"));
     delete m_engine;
+    delete m_keyTest;
 }
 
 bool StationWindow::openLayout(const QString& path)
@@ -130,6 +135,7 @@ bool StationWindow::openLayout(const QString& path)
     }
     m_layoutPath = path;
     m_image = image;
+    m_layout = std::move(file.model);
     const QString name = QFileInfo(path).fileName();
     m_layoutText->setText(name + QString::asprintf(", контрольная сумма 0x%02X", uint8_t(image.at(ImageChecksumOffset))));
     m_layoutText->setToolTip(path);
@@ -138,6 +144,21 @@ bool StationWindow::openLayout(const QString& path)
         setLogPath(defaultLogPath());
     setControlsForRun();
     return true;
+}
+
+KeyTestWindow* StationWindow::openKeyTest()
+{
+    if (!m_layout)
+        return nullptr;
+    // One test at a time, of the layout chosen when it opened.
+    if (m_keyTest)
+        m_keyTest->close();
+    m_keyTest = new KeyTestWindow(*m_layout, m_image, QFileInfo(m_layoutPath).fileName(), m_options.burstMs);
+    m_keyTest->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_keyTest, &KeyTestWindow::resultShown, this, &StationWindow::keyTestResult);
+    m_keyTest->show();
+    m_keyTest->activateWindow();
+    return m_keyTest;
 }
 
 QString StationWindow::defaultLogPath() const
@@ -245,6 +266,7 @@ void StationWindow::setControlsForRun()
     m_chooseLayout->setEnabled(!busy);
     m_verify->setEnabled(!busy);
     m_start->setEnabled(!busy && !m_image.isEmpty());
+    m_openKeyTest->setEnabled(!m_image.isEmpty());
     m_stop->setEnabled(busy && !m_engine->stopping());
     m_hint->setVisible(m_order.isEmpty());
     if (busy && m_engine->stopping())

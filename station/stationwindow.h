@@ -9,10 +9,14 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 #include <map>
+#include <memory>
 
+class KeyMapImgClass;
+class KeyTestWindow;
 class QCheckBox;
 class QGridLayout;
 class QLabel;
@@ -27,6 +31,7 @@ public:
         LoaderTimings timings;
         bool verify = true;
         QString logPath;  // empty: beside the layout
+        int burstMs = 50;  // the key test: the longest pause within one key's output
     };
 
     explicit StationWindow(const Options& options, QWidget* parent = nullptr);
@@ -42,12 +47,16 @@ public:
 public slots:
     void start();
     void stop();
+    // "Проверка клавиш" with the chosen layout, in a window of its own; null without one.
+    KeyTestWindow* openKeyTest();
 
 signals:
     // A tile showed its verdict, as it reads on the tile.
     void verdictShown(int number, const QString& socket, bool ok, const QString& verdict);
     // The engine is idle after Стоп: every keyboard in flight has its row.
     void stopped();
+    // A line the key test showed.
+    void keyTestResult(const QString& line);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -76,6 +85,8 @@ private:
     Options m_options;
     QString m_layoutPath;
     QByteArray m_image;
+    std::unique_ptr<KeyMapImgClass> m_layout;  // its faces, for the key test
+    QPointer<KeyTestWindow> m_keyTest;
     StationEngine* m_engine = nullptr;
     PendingStationLog m_log;
     bool m_logChosen = false;
@@ -93,6 +104,7 @@ private:
     QLabel* m_logText;
     QPushButton* m_chooseLog;
     QLabel* m_logProblem;
+    QPushButton* m_openKeyTest;
     QCheckBox* m_verify;
     QCheckBox* m_beep;
     QPushButton* m_start;

@@ -1,0 +1,88 @@
+#include "keytestgrid.h"
+
+#include "keymapimgclass.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+// The editor's geometry: a key 100 across on a pitch of 105, a double key 205.
+constexpr int Pitch = 105;
+constexpr int KeySide = 100;
+constexpr int GridWidth = KeyCols * Pitch - (Pitch - KeySide);
+constexpr int GridHeight = KeyRows * Pitch - (Pitch - KeySide);
+
+QRect keyRect(int col, int row)
+{
+    const KeyShape shape = keyShape(col, row);
+    return QRect(Pitch * keyLeftColumn(col, row), Pitch * keyTopRow(col, row),
+                 shape == KeyShape::Wide ? KeySide + Pitch : KeySide, shape == KeyShape::Tall ? KeySide + Pitch : KeySide);
+}
+}  // namespace
+
+KeyTestGrid::KeyTestGrid(const KeyMapImgClass& layout, QWidget* parent)
+    : QWidget(parent)
+{
+    m_marks.fill(Mark::Untested);
+    for (int col = 0; col < KeyCols; ++col)
+        for (int row = 0; row < KeyRows; ++row)
+            if (!isCoveredKey(col, row))
+                m_faces[keyIndex(col, row)] = layout.keyFace(col, row);
+    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+    setMinimumSize(GridWidth / 3, GridHeight / 3);
+}
+
+void KeyTestGrid::setMark(int col, int row, Mark mark)
+{
+    m_marks[keyIndex(col, row)] = mark;
+    update();
+}
+
+void KeyTestGrid::setLit(const QList<QPoint>& keys)
+{
+    m_lit = keys;
+    update();
+}
+
+QSize KeyTestGrid::sizeHint() const { return QSize(GridWidth * 2 / 3, GridHeight * 2 / 3); }
+
+int KeyTestGrid::heightForWidth(int width) const { return width * GridHeight / GridWidth; }
+
+void KeyTestGrid::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    const qreal scale = std::min(qreal(width()) / GridWidth, qreal(height()) / GridHeight);
+    p.translate((width() - GridWidth * scale) / 2, (height() - GridHeight * scale) / 2);
+    p.scale(scale, scale);
+    for (int col = 0; col < KeyCols; ++col)
+        for (int row = 0; row < KeyRows; ++row) {
+            if (isCoveredKey(col, row))
+                continue;
+            const QRect r = keyRect(col, row);
+            const QPixmap& face = m_faces[keyIndex(col, row)];
+            const Mark mark = m_marks[keyIndex(col, row)];
+            QPainterPath outline;
+            outline.addRoundedRect(r.adjusted(2, 2, -2, -2), 15, 15);
+            p.fillPath(outline, Qt::white);
+            p.drawPixmap(QRect(r.center() - QPoint(face.width() / 2, face.height() / 2), face.size()), face);
+            if (mark == Mark::Silent)
+                p.fillPath(outline, QColor(128, 128, 128, 140));
+            else if (mark == Mark::Tested)
+                p.fillPath(outline, QColor(46, 160, 67, 70));
+            QColor edge(205, 205, 205);
+            int edgeWidth = 2;
+            if (m_lit.contains(QPoint(col, row))) {
+                edge = m_lit.size() > 1 ? QColor(230, 120, 0) : QColor(25, 90, 220);
+                edgeWidth = 8;
+            } else if (mark == Mark::Tested) {
+                edge = QColor(46, 160, 67);
+                edgeWidth = 4;
+            }
+            p.setPen(QPen(edge, edgeWidth));
+            p.drawPath(outline);
+        }
+}

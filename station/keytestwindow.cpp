@@ -1,0 +1,189 @@
+#include "keytestwindow.h"
+
+#include "keynames.h"
+#include "keymapimgclass.h"
+#include "keytestgrid.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace {
+QString keysText(const QList<QPoint>& keys)
+{
+    QStringList places;
+    for (const QPoint& k : keys)
+        places << keyPlaceText(k.x(), k.y());
+    return places.join(QStringLiteral(", "));
+}
+
+QPushButton* mouseButton(const QString& text)
+{
+    // Keys belong to the test: a button with the focus would take Space and Enter.
+    auto* b = new QPushButton(text);
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+}  // namespace
+
+KeyTestWindow::KeyTestWindow(const KeyMapImgClass& layout, const QByteArray& image, const QString& name,
+                             int burstMs, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_source(scanCodeSourceFor(QGuiApplication::platformName())), m_session(image),
+      m_burstMs(burstMs), m_grid(new KeyTestGrid(layout)), m_counters(new QLabel), m_result(new QLabel),
+      m_untested(new QListWidget)
+{
+    setWindowTitle(QStringLiteral("Проверка клавиш — ") + name);
+    for (int i = 0; i < KeyCount; ++i) {
+        const int col = i / KeyRows, row = i % KeyRows;
+        m_captions << (keyPlaceText(col, row) + QLatin1Char(' ') + layout.getBtnName(col, row, 0)).trimmed();
+    }
+    QFont big = m_counters->font();
+    big.setPointSize(big.pointSize() + 4);
+    big.setBold(true);
+    m_counters->setFont(big);
+    m_result->setWordWrap(true);
+    m_result->setMinimumHeight(m_result->fontMetrics().lineSpacing() * 2);
+    m_untested->setFocusPolicy(Qt::NoFocus);
+    m_untested->setSelectionMode(QAbstractItemView::NoSelection);
+
+    auto* resetButton = mouseButton(QStringLiteral("Сбросить"));
+    auto* closeButton = mouseButton(QStringLiteral("Закрыть"));
+    auto* side = new QVBoxLayout;
+    side->addWidget(new QLabel(QStringLiteral("Не нажаты:")));
+    side->addWidget(m_untested, 1);
+    side->addWidget(resetButton);
+    side->addWidget(closeButton);
+    auto* body = new QHBoxLayout;
+    body->addWidget(m_grid, 1);
+    body->addLayout(side);
+    auto* box = new QVBoxLayout(this);
+    box->addWidget(m_counters);
+    box->addWidget(m_result);
+    box->addLayout(body, 1);
+    resize(1180, 560);
+
+    connect(resetButton, &QPushButton::clicked, this, &KeyTestWindow::reset);
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+    m_burstEnd.setSingleShot(true);
+    m_burstEnd.setInterval(m_burstMs);
+    connect(&m_burstEnd, &QTimer::timeout, this, &KeyTestWindow::endBurst);
+    qApp->installEventFilter(this);
+
+    for (int col = 0; col < KeyCols; ++col)
+        for (int row = 0; row < KeyRows; ++row)
+            if (!m_session.sendsAnything(col, row))
+                m_grid->setMark(col, row, KeyTestGrid::Mark::Silent);
+    if (available())
+        m_result->setText(QStringLiteral("Нажимайте клавиши по одной: каждая нажатая клавиша раскладки "
+                                         "отмечается зелёным."));
+    else
+        m_result->setText(QStringLiteral("Проверка клавиш недоступна на этой платформе (%1): программа не "
+                                         "получает от неё коды клавиш. В сеансе Wayland её можно запустить "
+                                         "через X11: QT_QPA_PLATFORM=xcb raskladka-station.")
+                              .arg(QGuiApplication::platformName()));
+    showProgress();
+}
+
+KeyTestWindow::~KeyTestWindow() { qApp->removeEventFilter(this); }
+
+void KeyTestWindow::reset()
+{
+    m_session.reset();
+    for (const QPoint& k : m_session.untested())
+        m_grid->setMark(k.x(), k.y(), KeyTestGrid::Mark::Untested);
+    m_grid->setLit({});
+    m_result->clear();
+    showProgress();
+}
+
+bool KeyTestWindow::ours(QObject* watched) const
+{
+    if (watched == windowHandle())
+        return true;
+    const auto* widget = qobject_cast<const QWidget*>(watched);
+    return widget && widget->window() == this;
+}
+
+bool KeyTestWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
+        return false;
+    if (!ours(watched))
+        return false;
+    // Accepting the override keeps every shortcut from the key; the press itself is
+    // taken where it first arrives, the window, before any widget sees it.
+    if (type == QEvent::ShortcutOverride)
+        event->accept();
+    else if (watched == windowHandle())
+        takeKey(*static_cast<QKeyEvent*>(event));
+    return true;
+}
+
+void KeyTestWindow::takeKey(const QKeyEvent& event)
+{
+    if (!available() || event.isAutoRepeat())
+        return;
+    // Bursts are told apart by the events' own times where the system gives them, so a
+    // busy moment of this program does not split one key's output or join two.
+    const quint64 at = event.timestamp();
+    if (m_burstOpen && at > m_lastEventMs + quint64(m_burstMs))
+        endBurst();
+    m_burstOpen = true;
+    m_lastEventMs = at;
+    m_burstEnd.start();
+    const uint8_t usage = usageOfScanCode(m_source, event.nativeScanCode());
+    if (event.type() == QEvent::KeyRelease)
+        m_burst.release(usage);
+    else if (usage != 0)
+        m_burst.press(usage);
+    else
+        m_burst.pressUnknown(event.nativeScanCode());
+}
+
+void KeyTestWindow::endBurst()
+{
+    m_burstEnd.stop();
+    m_burstOpen = false;
+    const QList<quint32> unknown = m_burst.takeUnknown();
+    const KeyOutput output = m_burst.take();
+    if (output.isEmpty() && unknown.isEmpty())
+        return;  // releases only
+    const QList<QPoint> keys = unknown.isEmpty() ? m_session.press(output) : QList<QPoint>();
+    QString text = keyOutputText(output);
+    for (quint32 code : unknown)
+        text += (text.isEmpty() ? QString() : QStringLiteral(", ")) + QStringLiteral("клавиша с кодом %1").arg(code);
+    if (keys.isEmpty())
+        showResult(QStringLiteral("Неизвестная последовательность: ") + text);
+    else if (keys.size() == 1)
+        showResult(QStringLiteral("Клавиша %1: %2").arg(keysText(keys), text));
+    else
+        showResult(QStringLiteral("Клавиши %1 дают одно и то же: %2").arg(keysText(keys), text));
+    for (const QPoint& k : keys)
+        m_grid->setMark(k.x(), k.y(), KeyTestGrid::Mark::Tested);
+    m_grid->setLit(keys);
+    showProgress();
+}
+
+void KeyTestWindow::showResult(const QString& text)
+{
+    m_result->setText(text);
+    emit resultShown(text);
+}
+
+void KeyTestWindow::showProgress()
+{
+    const QString counters =
+        QStringLiteral("Проверено %1 из %2").arg(m_session.testedCount()).arg(m_session.keysThatSend());
+    m_counters->setText(counters);
+    emit resultShown(counters);
+    m_untested->clear();
+    for (const QPoint& k : m_session.untested())
+        m_untested->addItem(m_captions.at(keyIndex(k.x(), k.y())));
+}
