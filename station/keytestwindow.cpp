@@ -15,6 +15,11 @@
 #include <QWindow>
 
 namespace {
+const QString PressHint = QStringLiteral("Нажимайте клавиши по одной: каждая нажатая клавиша раскладки "
+                                         "отмечается зелёным.");
+const QString InactiveHint = QStringLiteral("Окно проверки не активно: нажатия до него не доходят. "
+                                            "Щёлкните по нему мышью.");
+
 QString keysText(const QList<QPoint>& keys)
 {
     QStringList places;
@@ -80,8 +85,7 @@ KeyTestWindow::KeyTestWindow(const KeyMapImgClass& layout, const QByteArray& ima
             if (!m_session.sendsAnything(col, row))
                 m_grid->setMark(col, row, KeyTestGrid::Mark::Silent);
     if (available())
-        m_result->setText(QStringLiteral("Нажимайте клавиши по одной: каждая нажатая клавиша раскладки "
-                                         "отмечается зелёным."));
+        m_result->setText(PressHint);
     else
         m_result->setText(QStringLiteral("Проверка клавиш недоступна на этой платформе (%1): программа не "
                                          "получает от неё коды клавиш. В сеансе Wayland её можно запустить "
@@ -124,6 +128,18 @@ bool KeyTestWindow::eventFilter(QObject* watched, QEvent* event)
     else if (watched == windowHandle())
         takeKey(*static_cast<QKeyEvent*>(event));
     return true;
+}
+
+void KeyTestWindow::changeEvent(QEvent* event)
+{
+    // Presses reach only the active window: say so rather than seem to miss keys.
+    if (event->type() == QEvent::ActivationChange && available()) {
+        if (!isActiveWindow())
+            m_result->setText(InactiveHint);
+        else if (m_result->text() == InactiveHint)
+            m_result->setText(PressHint);
+    }
+    QWidget::changeEvent(event);
 }
 
 void KeyTestWindow::takeKey(const QKeyEvent& event)
@@ -182,6 +198,8 @@ void KeyTestWindow::showProgress()
     const QString counters =
         QStringLiteral("Проверено %1 из %2").arg(m_session.testedCount()).arg(m_session.keysThatSend());
     m_counters->setText(counters);
+    const bool allDone = m_session.keysThatSend() > 0 && m_session.untested().isEmpty();
+    m_counters->setStyleSheet(allDone ? QStringLiteral("color: #2e7d32") : QString());
     emit resultShown(counters);
     m_untested->clear();
     for (const QPoint& k : m_session.untested())
