@@ -134,9 +134,12 @@ void KeyTestWindow::changeEvent(QEvent* event)
 {
     // Presses reach only the active window: say so rather than seem to miss keys.
     if (event->type() == QEvent::ActivationChange && available()) {
-        if (!isActiveWindow())
+        if (!isActiveWindow()) {
+            // Releases now go elsewhere: a modifier held as the window lost the keys would stay held.
+            endBurst();
+            m_burst = KeyBurst();
             m_result->setText(InactiveHint);
-        else if (m_result->text() == InactiveHint)
+        } else if (m_result->text() == InactiveHint)
             m_result->setText(PressHint);
     }
     QWidget::changeEvent(event);
