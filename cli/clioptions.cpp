@@ -65,11 +65,17 @@ CliOptions::CliOptions(const CliContext& ctx, std::initializer_list<CliOption> r
             m_unknown = arg;
             break;
         }
-        if (s->value && assign < 0)
-            ++i;  // its value, whatever it looks like
+        if (s->value && assign < 0) {
+            // Its value, whatever it looks like, but for a slip such as "--port --verify".
+            const auto next = m_spellings.constFind(ctx.args.value(i + 1));
+            if (next != m_spellings.constEnd() && !next->value)
+                m_missing = m_missing.isEmpty() ? arg : m_missing;
+            else
+                ++i;
+        }
     }
-    // With every option known, a value missing at the end is all that can fail.
-    if (!m_parser.parse(QStringList{QString()} + ctx.args) && m_unknown.isEmpty())
+    // With every option known, a value missing at the end is all else that can fail.
+    if (!m_parser.parse(QStringList{QString()} + ctx.args) && m_unknown.isEmpty() && m_missing.isEmpty())
         m_missing = ctx.args.last();
 }
 
@@ -77,6 +83,8 @@ QString CliOptions::transferError(LoaderTimings& timings) const
 {
     if (!m_unknown.isEmpty())
         return QStringLiteral("неизвестный параметр %1").arg(m_unknown);
+    if (!m_missing.isEmpty())
+        return valueExpected(m_missing.mid(2));
     // In the order given, each occurrence with its own value.
     QHash<QString, int> seen;
     for (const QString& name : m_parser.optionNames()) {
@@ -97,5 +105,5 @@ QString CliOptions::transferError(LoaderTimings& timings) const
             return valueExpected(name);
         }
     }
-    return m_missing.isEmpty() ? QString() : valueExpected(m_missing.mid(2));
+    return {};
 }

@@ -116,7 +116,7 @@ int run(CliContext& ctx)
     if (options.verbose)
         return cliUsage(ctx, QStringLiteral("неизвестный параметр -v"));
     QByteArray image;
-    if (const int status = takeImageArgument(ctx, verify, options.timings, image); status >= 0)
+    if (const int status = takeImageArgument(ctx, ctx.args, verify, options.timings, image); status >= 0)
         return status;
     QFile csv(csvPath);
     if (!csvPath.isEmpty() && !openStationLog(csv))
