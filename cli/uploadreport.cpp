@@ -58,11 +58,6 @@ QStringList portsToProgram(const QStringList& named, bool present)
     return ports;
 }
 
-bool takeFlag(QStringList& args, const QString& flag)
-{
-    return args.removeAll(flag) > 0;
-}
-
 QString socketText(const QString& socket, const QString& device)
 {
     return device.isEmpty() ? socket : QStringLiteral("%1 (%2)").arg(socket, device);

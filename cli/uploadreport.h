@@ -21,9 +21,6 @@ int takeImageArgument(CliContext& ctx, const QStringList& files, bool verify, co
 // every keyboard present too, by socket.
 QStringList portsToProgram(const QStringList& named, bool present);
 
-// Takes a flag such as "--verify" out of `args`; true when it was there.
-bool takeFlag(QStringList& args, const QString& flag);
-
 // "SOCKET (DEVICE)" where the device behind the socket is worth naming, else "SOCKET".
 QString socketText(const QString& socket, const QString& device);
 // "SOCKET: OUTCOME (REASON), 13.6 с, контрольная сумма 0x5A"
