@@ -31,25 +31,18 @@ CliOptions::CliOptions(const CliContext& ctx, std::initializer_list<CliOption> r
 {
     QList<CliOption> table = ctx.options ? *ctx.options : QList<CliOption>();
     table << QList<CliOption>(refused);
-    // "-o, --output OUT.pdf": the words with dashes are its names, the other one its value.
+    // "-o, --output OUT.pdf": the words with dashes are its names, a last one without its value.
     for (const CliOption& o : table) {
-        QStringList names;
-        QString valueName;
-        for (QString word : QString::fromUtf8(o.names).split(u' ', Qt::SkipEmptyParts)) {
-            if (!word.startsWith(u'-')) {
-                valueName = word;
-                continue;
-            }
-            word.chop(word.endsWith(u',') ? 1 : 0);
-            names << word;
-        }
+        const QString text = QString::fromUtf8(o.text);
+        QStringList names = QString::fromUtf8(o.names).split(u' ', Qt::SkipEmptyParts);
+        const QString valueName = names.last().startsWith(u'-') ? QString() : names.takeLast();
         QStringList bare;
-        for (const QString& n : names) {
-            const bool inlineValue = QString::fromUtf8(o.text).contains(u' ' + n + u'=');
-            m_spellings.insert(n, Spelling{!valueName.isEmpty(), inlineValue});
-            bare << n.mid(n.startsWith(QLatin1String("--")) ? 2 : 1);
+        for (QString name : names) {
+            name.remove(u',');
+            m_spellings.insert(name, Spelling{!valueName.isEmpty(), text.contains(u' ' + name + u'=')});
+            bare << name.mid(name.startsWith(QLatin1String("--")) ? 2 : 1);
         }
-        m_parser.addOption(QCommandLineOption(bare, QString::fromUtf8(o.text), valueName));
+        m_parser.addOption(QCommandLineOption(bare, text, valueName));
     }
 
     // QCommandLineParser would also take "-port" for --port, "--v" for -v, "--port=P"
