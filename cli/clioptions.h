@@ -17,7 +17,8 @@ public:
 
     // The first argument that is no option of the command, as typed; empty when none is.
     const QString& unknown() const { return m_unknown; }
-    // The option that ends the line without its value, as typed; empty when none does.
+    // The option left without its value, as typed: the line ends after it, or one of
+    // the command's flags follows it ("--port --verify"); empty when none is.
     const QString& missingValue() const { return m_missing; }
 
     // By a name without its dashes: "port", "v" or "verbose".
