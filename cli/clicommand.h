@@ -5,6 +5,12 @@
 
 #include <initializer_list>
 
+// One option as --help lists it.
+struct CliOption {
+    const char* names;  // "--port P", "-v, --verbose"
+    const char* text;   // what it does; wrapped when shown
+};
+
 // One subcommand of raskladka-cli. Each lives in its own cmd_*.cpp and registers
 // itself with a static CliCommand object, so adding a command touches no other file.
 //
@@ -14,15 +20,10 @@ struct CliContext {
     QTextStream& out;  // standard output
     QTextStream& err;  // standard error
     const char* synopsis = "";  // the command's, for usage errors
+    const QList<CliOption>* options = nullptr;  // the command's, as --help lists them
 };
 
 using CliHandler = int (*)(CliContext& ctx);
-
-// One option as --help lists it.
-struct CliOption {
-    const char* names;  // "--port P", "-v, --verbose"
-    const char* text;   // what it does; wrapped when shown
-};
 
 // What --help shows is laid out from these, like a manual page: the synopsis,
 // the summary, the description, the options and the exit status.

@@ -1,15 +1,18 @@
 // raskladka-cli convert IN OUT: between .kmp, .btv and .json, by the file endings.
 #include "clicommand.h"
+#include "clioptions.h"
 
 #include "layoutsource.h"
 
 namespace {
 int run(CliContext& ctx)
 {
-    if (ctx.args.size() != 2 || ctx.args[0].startsWith('-') || ctx.args[1].startsWith('-'))
+    const CliOptions options(ctx);
+    const QStringList files = options.positional();
+    if (!options.unknown().isEmpty() || files.size() != 2 || files[0].startsWith('-') || files[1].startsWith('-'))
         return cliFail(ctx, ExitUsage, QStringLiteral("usage: raskladka-cli convert IN OUT"));
-    const QString in = ctx.args[0];
-    const QString out = ctx.args[1];
+    const QString in = files[0];
+    const QString out = files[1];
     for (const QString& path : {in, out})
         if (layoutKindOf(path) == LayoutKind::Unknown)
             return cliFail(ctx, ExitUsage,

@@ -1,5 +1,6 @@
 // raskladka-cli diff A B: the keys two layouts (files or keyboards) set differently.
 #include "clicommand.h"
+#include "clioptions.h"
 #include "hexcodes.h"
 
 #include "consoletransfer.h"
@@ -299,20 +300,22 @@ void printText(QTextStream& out, const QJsonObject& diff)
 
 int run(CliContext& ctx)
 {
-    const bool labels = takeFlag(ctx.args, QStringLiteral("--labels"));
-    const bool keysOnly = takeFlag(ctx.args, QStringLiteral("--keys"));
-    const bool json = takeFlag(ctx.args, QStringLiteral("--json"));
+    // The other transfer options are known only to say how diff takes them.
+    const CliOptions parsed(ctx, {{"--port P", ""}, {"--answer-wait MS", ""}, {"--reboot-wait MS", ""}, {"-v, --verbose", ""}});
     TransferOptions options;
-    QString error;
-    if (!takeTransferOptions(ctx.args, options, &error))
+    if (const QString error = parsed.transferError(options.timings); !error.isEmpty())
         return cliUsage(ctx, error);
+    const bool labels = parsed.isSet(QStringLiteral("labels"));
+    const bool keysOnly = parsed.isSet(QStringLiteral("keys"));
+    const bool json = parsed.isSet(QStringLiteral("json"));
     const LoaderTimings defaults;
-    if (!options.port.isEmpty() || options.verbose || options.timings.answerMs != defaults.answerMs ||
-        options.timings.rebootMs != defaults.rebootMs)
+    if (parsed.isSet(QStringLiteral("port")) || parsed.isSet(QStringLiteral("verbose")) ||
+        options.timings.answerMs != defaults.answerMs || options.timings.rebootMs != defaults.rebootMs)
         return cliUsage(ctx, QStringLiteral("порт задаётся как port:P; из ожиданий только --read-wait"));
-    if (ctx.args.size() != 2)
+    const QStringList sides = parsed.positional();
+    if (sides.size() != 2)
         return cliUsage(ctx);
-    for (const QString& arg : ctx.args) {
+    for (const QString& arg : sides) {
         const bool port = arg.startsWith(QLatin1String("port:"));
         const LayoutKind kind = port ? LayoutKind::Keymap : layoutKindOf(arg);
         if (kind == LayoutKind::Unknown)
@@ -324,7 +327,7 @@ int run(CliContext& ctx)
 
     Side a;
     Side b;
-    if (!loadSide(ctx, ctx.args[0], options, a) || !loadSide(ctx, ctx.args[1], options, b))
+    if (!loadSide(ctx, sides[0], options, a) || !loadSide(ctx, sides[1], options, b))
         return ExitTrouble;
     // Slot by slot needs no keys; what each key sends needs both decoded.
     for (const Side* side : {&a, &b})

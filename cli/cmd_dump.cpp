@@ -1,5 +1,6 @@
 // raskladka-cli dump FILE [--json]: every key as the editor would load it.
 #include "clicommand.h"
+#include "clioptions.h"
 #include "hexcodes.h"
 
 #include "keynames.h"
@@ -62,16 +63,14 @@ void printTable(QTextStream& out, const QString& path, const LayoutFile& file)
 
 int run(CliContext& ctx)
 {
-    QStringList files;
-    bool json = false;
-    for (const QString& a : ctx.args) {
-        if (a == QLatin1String("--json"))
-            json = true;
-        else if (a.startsWith('-'))
-            return cliFail(ctx, ExitUsage, QStringLiteral("unknown option %1; usage: raskladka-cli dump FILE [--json]").arg(a));
-        else
-            files << a;
-    }
+    const CliOptions options(ctx);
+    const QStringList files = options.positional();
+    // Standard input is no layout here: "-" is refused like an option.
+    const QString unknown =
+        options.unknown().isEmpty() && files.contains(QStringLiteral("-")) ? QStringLiteral("-") : options.unknown();
+    if (!unknown.isEmpty())
+        return cliFail(ctx, ExitUsage, QStringLiteral("unknown option %1; usage: raskladka-cli dump FILE [--json]").arg(unknown));
+    const bool json = options.isSet(QStringLiteral("json"));
     if (files.size() != 1)
         return cliFail(ctx, ExitUsage, QStringLiteral("usage: raskladka-cli dump FILE [--json]"));
     const QString path = files.first();

@@ -1,5 +1,6 @@
 // raskladka-cli info FILE: is a layout file valid, and if not, why.
 #include "clicommand.h"
+#include "clioptions.h"
 
 #include "fontcheck.h"
 #include "layoutsource.h"
@@ -31,9 +32,11 @@ int keysWithText(const KeyMapImgClass& m)
 
 int run(CliContext& ctx)
 {
-    if (ctx.args.size() != 1 || ctx.args.first().startsWith('-'))
+    const CliOptions options(ctx);
+    const QStringList files = options.positional();
+    if (!options.unknown().isEmpty() || files.size() != 1 || files.first().startsWith('-'))
         return cliFail(ctx, ExitUsage, QStringLiteral("usage: raskladka-cli info FILE"));
-    const QString path = ctx.args.first();
+    const QString path = files.first();
     const LayoutFile file = loadLayoutFile(path);
     if (file.kind == LayoutKind::Unknown)
         return cliFail(ctx, ExitUsage, path + QStringLiteral(": ") + file.problems.value(0));

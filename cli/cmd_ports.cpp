@@ -1,18 +1,16 @@
 // raskladka-cli ports: the serial ports the loader would offer.
 #include "clicommand.h"
+#include "clioptions.h"
 
 #include "portsource.h"
 
 namespace {
 int run(CliContext& ctx)
 {
-    bool all = false;
-    for (const QString& a : ctx.args) {
-        if (a == QLatin1String("--all"))
-            all = true;
-        else
-            return cliUsage(ctx);
-    }
+    const CliOptions options(ctx);
+    if (!options.unknown().isEmpty() || !options.positional().isEmpty())
+        return cliUsage(ctx);
+    const bool all = options.isSet(QStringLiteral("all"));
     const SystemPortSource system;
     const QList<PortInfo> ports = all ? system.ports() : keyboardPorts(system);
     for (const PortInfo& p : ports)

@@ -1,6 +1,7 @@
 // raskladka-cli print FILE --sheet labels|codes -o OUT.pdf: the editor's printed
 // sheets as a PDF, same scene and scale, no dialog.
 #include "clicommand.h"
+#include "clioptions.h"
 
 #include "fileio.h"
 #include "filemessages.h"
@@ -21,43 +22,18 @@ struct PrintArgs {
     QString sheet;
 };
 
-// Accepts "--sheet X", "--sheet=X", "-o X", "--output X" and "--output=X".
-bool parseArgs(const QStringList& args, PrintArgs& parsed, QString& error)
+// Accepts "--sheet X", "--sheet=X", "-o X", "--output X" and "--output=X", as --help says.
+bool parseArgs(const CliContext& ctx, PrintArgs& parsed, QString& error)
 {
-    QStringList files;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        QString* target = nullptr;
-        QString value;
-        bool hasValue = false;
-        for (auto [name, field] : {std::pair{QStringLiteral("--sheet"), &parsed.sheet},
-                                   {QStringLiteral("-o"), &parsed.output},
-                                   {QStringLiteral("--output"), &parsed.output}}) {
-            if (a == name) {
-                target = field;
-            } else if (a.startsWith(name + '=') && name != QLatin1String("-o")) {
-                target = field;
-                value = a.mid(name.size() + 1);
-                hasValue = true;
-            }
-        }
-        if (!target) {
-            if (a.startsWith('-') && a.size() > 1) {
-                error = QStringLiteral("unknown option %1; ").arg(a) + Usage;
-                return false;
-            }
-            files << a;
-            continue;
-        }
-        if (!hasValue) {
-            if (i + 1 >= args.size()) {
-                error = QStringLiteral("%1 needs a value; ").arg(a) + Usage;
-                return false;
-            }
-            value = args[++i];
-        }
-        *target = value;
+    const CliOptions options(ctx);
+    if (!options.unknown().isEmpty() || !options.missingValue().isEmpty()) {
+        error = (options.unknown().isEmpty() ? QStringLiteral("%1 needs a value; ").arg(options.missingValue())
+                                             : QStringLiteral("unknown option %1; ").arg(options.unknown())) + Usage;
+        return false;
     }
+    const QStringList files = options.positional();
+    parsed.sheet = options.value(QStringLiteral("sheet"));
+    parsed.output = options.value(QStringLiteral("output"));
     if (files.size() != 1 || parsed.output.isEmpty() || parsed.sheet.isEmpty()) {
         error = Usage;
         return false;
@@ -100,7 +76,7 @@ int run(CliContext& ctx)
 {
     PrintArgs args;
     QString error;
-    if (!parseArgs(ctx.args, args, error))
+    if (!parseArgs(ctx, args, error))
         return cliFail(ctx, ExitUsage, error);
 
     const LayoutFile file = loadLayoutFile(args.input);

@@ -1,5 +1,6 @@
 // raskladka-cli read OUT: reads the keyboard's image back into a layout file.
 #include "clicommand.h"
+#include "clioptions.h"
 
 #include "consoletransfer.h"
 #include "fileio.h"
@@ -13,17 +14,21 @@ constexpr char Usage[] = "usage: raskladka-cli read [--port P] [--read-wait MS] 
 
 int run(CliContext& ctx)
 {
+    // The waits of an upload are known only to say where they belong.
+    const CliOptions parsed(ctx, {{"--answer-wait MS", ""}, {"--reboot-wait MS", ""}});
     TransferOptions options;
-    QString error;
-    if (!takeTransferOptions(ctx.args, options, &error))
-        return cliFail(ctx, ExitUsage, error + QStringLiteral("\n") + QLatin1String(Usage));
+    QString error = parsed.transferError(options.timings);
+    if (!error.isEmpty())
+        return cliUsage(ctx, error);
+    options.port = parsed.value(QStringLiteral("port"));
+    options.verbose = parsed.isSet(QStringLiteral("verbose"));
     const LoaderTimings defaults;
     if (options.timings.answerMs != defaults.answerMs || options.timings.rebootMs != defaults.rebootMs)
-        return cliFail(ctx, ExitUsage,
-                       QStringLiteral("--answer-wait и --reboot-wait относятся к upload\n") + QLatin1String(Usage));
-    if (ctx.args.size() != 1)
+        return cliUsage(ctx, QStringLiteral("--answer-wait и --reboot-wait относятся к upload"));
+    const QStringList files = parsed.positional();
+    if (files.size() != 1)
         return cliFail(ctx, ExitUsage, QLatin1String(Usage));
-    const QString out = ctx.args.first();
+    const QString out = files.first();
     const LayoutKind kind = layoutKindOf(out);
     if (kind == LayoutKind::Unknown)
         return cliFail(ctx, ExitUsage,

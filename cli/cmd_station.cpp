@@ -1,5 +1,6 @@
 // raskladka-cli station FILE: programs every keyboard as it is plugged in.
 #include "clicommand.h"
+#include "clioptions.h"
 
 #include "consoletransfer.h"
 #include "stationengine.h"
@@ -81,42 +82,24 @@ private:
     int m_bad = 0;
 };
 
-// Takes "--NAME VALUE" out of `args`. False with `error` when the value is missing.
-bool takeValue(QStringList& args, const QString& name, QString& value, QString* error)
-{
-    const qsizetype i = args.indexOf(name);
-    if (i < 0)
-        return true;
-    if (i + 1 >= args.size() || args.at(i + 1).isEmpty()) {
-        *error = QStringLiteral("%1 ожидает значение").arg(name);
-        return false;
-    }
-    value = args.at(i + 1);
-    args.remove(i, 2);
-    return true;
-}
-
 int run(CliContext& ctx)
 {
-    QString error;
-    QString countText;
-    QString csvPath;
+    // --port is known only to say that station finds the ports itself.
+    const CliOptions parsed(ctx, {{"--port P", ""}});
     TransferOptions options;
-    const bool verify = takeFlag(ctx.args, QStringLiteral("--verify"));
-    if (!takeValue(ctx.args, QStringLiteral("--count"), countText, &error) ||
-        !takeValue(ctx.args, QStringLiteral("--log"), csvPath, &error) ||
-        !takeTransferOptions(ctx.args, options, &error))
+    if (const QString error = parsed.transferError(options.timings); !error.isEmpty())
         return cliUsage(ctx, error);
+    const bool verify = parsed.isSet(QStringLiteral("verify"));
+    const QString countText = parsed.value(QStringLiteral("count"));
+    const QString csvPath = parsed.value(QStringLiteral("log"));
     bool countOk = true;
     const int count = countText.isEmpty() ? 0 : countText.toInt(&countOk);
     if (!countOk || count < 0 || (!countText.isEmpty() && count == 0))
         return cliUsage(ctx, QStringLiteral("--count ожидает число клавиатур от 1"));
-    if (!options.port.isEmpty())
+    if (parsed.isSet(QStringLiteral("port")))
         return cliUsage(ctx, QStringLiteral("station сама находит порты клавиатур"));
-    if (options.verbose)
-        return cliUsage(ctx, QStringLiteral("неизвестный параметр -v"));
     QByteArray image;
-    if (const int status = takeImageArgument(ctx, verify, options.timings, image); status >= 0)
+    if (const int status = takeImageArgument(ctx, parsed.positional(), verify, options.timings, image); status >= 0)
         return status;
     QFile csv(csvPath);
     if (!csvPath.isEmpty() && !openStationLog(csv))

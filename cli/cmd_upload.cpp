@@ -1,6 +1,7 @@
 // raskladka-cli upload FILE: sends a layout's keyboard image to one keyboard,
 // or to several at once.
 #include "clicommand.h"
+#include "clioptions.h"
 
 #include "consoletransfer.h"
 #include "imagecheck.h"
@@ -55,23 +56,23 @@ int uploadMany(CliContext& ctx, const QByteArray& image, const QStringList& port
 
 int run(CliContext& ctx)
 {
-    QStringList ports;
-    bool allPorts = false;
-    QString error;
+    const CliOptions parsed(ctx);
     TransferOptions options;
-    // --port may come several times, so it is taken before the options shared with read.
-    const bool verify = takeFlag(ctx.args, QStringLiteral("--verify"));
-    if (!takePorts(ctx.args, ports, allPorts, &error) || !takeTransferOptions(ctx.args, options, &error))
+    if (const QString error = parsed.transferError(options.timings); !error.isEmpty())
         return cliUsage(ctx, error);
+    const bool verify = parsed.isSet(QStringLiteral("verify"));
+    const bool allPorts = parsed.isSet(QStringLiteral("all-ports"));
+    options.verbose = parsed.isSet(QStringLiteral("verbose"));
+    QStringList ports = portsToProgram(parsed.values(QStringLiteral("port")), false);
     QByteArray image;
-    if (const int status = takeImageArgument(ctx, verify, options.timings, image); status >= 0)
+    if (const int status = takeImageArgument(ctx, parsed.positional(), verify, options.timings, image); status >= 0)
         return status;
     if (!allPorts && ports.size() <= 1) {
         options.port = ports.value(0);
         return uploadOne(ctx, image, options, verify);
     }
     if (allPorts)
-        addPresentKeyboardPorts(ports);
+        ports = portsToProgram(ports, true);
     if (ports.isEmpty())
         return cliFail(ctx, ExitInvalid, QStringLiteral("Порт загрузки не обнаружен"));
     return uploadMany(ctx, image, ports, options, verify);

@@ -101,7 +101,7 @@ int main(int argc, char** argv)
             printCommandHelp(out, *c);
             return ExitOk;
         }
-        CliContext ctx{args, out, err, c->synopsis};
+        CliContext ctx{args, out, err, c->synopsis, &c->options};
         const int rc = c->handler(ctx);
         out.flush();
         err.flush();

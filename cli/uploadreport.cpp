@@ -8,6 +8,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 QByteArray imageToSend(CliContext& ctx, const QString& path)
 {
     LayoutFile file = loadLayoutFile(path);
@@ -22,13 +24,14 @@ QByteArray imageToSend(CliContext& ctx, const QString& path)
     return image;
 }
 
-int takeImageArgument(CliContext& ctx, bool verify, const LoaderTimings& timings, QByteArray& image)
+int takeImageArgument(CliContext& ctx, const QStringList& files, bool verify, const LoaderTimings& timings,
+                      QByteArray& image)
 {
     if (!verify && timings.readMs != LoaderTimings{}.readMs)
         return cliUsage(ctx, QStringLiteral("--read-wait относится к --verify"));
-    if (ctx.args.size() != 1 || ctx.args.first().startsWith(QLatin1Char('-')))
+    if (files.size() != 1 || files.first().startsWith(QLatin1Char('-')))
         return cliUsage(ctx);
-    const QString path = ctx.args.first();
+    const QString path = files.first();
     if (layoutKindOf(path) == LayoutKind::Unknown)
         return cliFail(ctx, ExitUsage,
                        path + QStringLiteral(": тип файла не понятен по имени: ожидается .kmp, .btv или .json"));
@@ -40,39 +43,19 @@ int takeImageArgument(CliContext& ctx, bool verify, const LoaderTimings& timings
     return -1;
 }
 
-namespace {
-void addPort(QStringList& ports, const QString& port)
+QStringList portsToProgram(const QStringList& named, bool present)
 {
-    for (const QString& p : ports)
-        if (portDevice(p) == portDevice(port))
-            return;
-    ports << port;
-}
-}  // namespace
-
-bool takePorts(QStringList& args, QStringList& ports, bool& allPorts, QString* error)
-{
-    allPorts = takeFlag(args, QStringLiteral("--all-ports"));
-    for (int i = args.indexOf(QLatin1String("--port")); i >= 0; i = args.indexOf(QLatin1String("--port"), i)) {
-        if (i + 1 >= args.size() || args.at(i + 1).isEmpty()) {
-            *error = QStringLiteral("--port ожидает имя порта");
-            return false;
-        }
-        addPort(ports, args.at(i + 1));
-        args.remove(i, 2);
+    QStringList wanted = named;
+    if (present)
+        for (const SocketPort& p : presentKeyboardSockets())
+            wanted << p.socket;
+    QStringList ports;
+    for (const QString& port : wanted) {
+        const auto same = [&](const QString& p) { return portDevice(p) == portDevice(port); };
+        if (std::none_of(ports.cbegin(), ports.cend(), same))
+            ports << port;
     }
-    return true;
-}
-
-void addPresentKeyboardPorts(QStringList& ports)
-{
-    for (const SocketPort& p : presentKeyboardSockets())
-        addPort(ports, p.socket);
-}
-
-bool takeFlag(QStringList& args, const QString& flag)
-{
-    return args.removeAll(flag) > 0;
+    return ports;
 }
 
 QString socketText(const QString& socket, const QString& device)

@@ -11,19 +11,15 @@
 // the editor builds from its key maps. Empty after saying why on standard error.
 QByteArray imageToSend(CliContext& ctx, const QString& path);
 
-// What is left in ctx.args once a command took its options: --read-wait only
-// with --verify, then exactly one FILE of a known kind, whose image it reads.
-// The exit status to end with, or -1 with `image` filled.
-int takeImageArgument(CliContext& ctx, bool verify, const LoaderTimings& timings, QByteArray& image);
+// A command's arguments besides its options: --read-wait only with --verify,
+// then exactly one FILE of a known kind, whose image it reads. The exit status
+// to end with, or -1 with `image` filled.
+int takeImageArgument(CliContext& ctx, const QStringList& files, bool verify, const LoaderTimings& timings,
+                      QByteArray& image);
 
-// Takes every "--port P" and "--all-ports" out of `args`: the ports named, each
-// device once however it is named. False with `error` for a --port without a
-// name. The keyboards present are added, by socket, by addPresentKeyboardPorts().
-bool takePorts(QStringList& args, QStringList& ports, bool& allPorts, QString* error);
-void addPresentKeyboardPorts(QStringList& ports);
-
-// Takes a flag such as "--verify" out of `args`; true when it was there.
-bool takeFlag(QStringList& args, const QString& flag);
+// The ports named, each device once however it is named, and with `present`
+// every keyboard present too, by socket.
+QStringList portsToProgram(const QStringList& named, bool present);
 
 // "SOCKET (DEVICE)" where the device behind the socket is worth naming, else "SOCKET".
 QString socketText(const QString& socket, const QString& device);

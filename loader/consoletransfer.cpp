@@ -64,53 +64,7 @@ private:
     bool m_open = false;
     int m_percent = -1;
 };
-
-bool takeMs(QStringList& args, int i, int& out, QString* error)
-{
-    bool ok = false;
-    const int v = i + 1 < args.size() ? args.at(i + 1).toInt(&ok) : 0;
-    if (!ok || v < 0 || v > 600000) {
-        *error = QStringLiteral("%1 ожидает время в миллисекундах (0..600000)").arg(args.at(i));
-        return false;
-    }
-    out = v;
-    args.remove(i, 2);
-    return true;
-}
 }  // namespace
-
-bool takeTransferOptions(QStringList& args, TransferOptions& options, QString* error)
-{
-    for (int i = 0; i < args.size();) {
-        const QString a = args.at(i);
-        if (a == QLatin1String("--port")) {
-            if (i + 1 >= args.size() || args.at(i + 1).isEmpty()) {
-                *error = QStringLiteral("--port ожидает имя порта");
-                return false;
-            }
-            options.port = args.at(i + 1);
-            args.remove(i, 2);
-        } else if (a == QLatin1String("--answer-wait")) {
-            if (!takeMs(args, i, options.timings.answerMs, error))
-                return false;
-        } else if (a == QLatin1String("--reboot-wait")) {
-            if (!takeMs(args, i, options.timings.rebootMs, error))
-                return false;
-        } else if (a == QLatin1String("--read-wait")) {
-            if (!takeMs(args, i, options.timings.readMs, error))
-                return false;
-        } else if (a == QLatin1String("--verbose") || a == QLatin1String("-v")) {
-            options.verbose = true;
-            args.removeAt(i);
-        } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-            *error = QStringLiteral("неизвестный параметр %1").arg(a);
-            return false;
-        } else {
-            ++i;
-        }
-    }
-    return true;
-}
 
 QString resolveTransferPort(const TransferOptions& options)
 {

@@ -4,7 +4,6 @@
 #include "loadermachine.h"
 
 #include <QString>
-#include <QStringList>
 #include <QTextStream>
 
 class ByteLink;
@@ -14,11 +13,6 @@ struct TransferOptions {
     LoaderTimings timings;  // the keyboard's own waits unless asked otherwise
     bool verbose = false;   // also print the hexadecimal dump of the image
 };
-
-// Takes --port P, --answer-wait MS, --reboot-wait MS, --read-wait MS and
-// --verbose/-v out of `args`, leaving the rest. False with `error` for a bad
-// or incomplete option.
-bool takeTransferOptions(QStringList& args, TransferOptions& options, QString* error);
 
 // The port to use: the one asked for, else the first keyboard port listed.
 // Empty when there is none.

@@ -98,6 +98,29 @@ private slots:
         }
     }
 
+    // What QCommandLineParser alone would take but the commands refuse, each in its own words.
+    void optionSpellingsRefused()
+    {
+        const QList<std::pair<QStringList, QString>> cases{
+            {{"upload", "f.kmp", "--"}, "raskladka-cli: неизвестный параметр --\n"},
+            {{"read", "--port=/dev/null", "out.kmp"}, "raskladka-cli: неизвестный параметр --port=/dev/null\n"},
+            {{"read", "-port", "p", "out.kmp"}, "raskladka-cli: неизвестный параметр -port\n"},
+            {{"upload", "f.kmp", "--v"}, "raskladka-cli: неизвестный параметр --v\n"},
+            {{"upload", "f.kmp", "--port", "--verify"}, "raskladka-cli: --port ожидает имя порта\n"},
+            {{"station", "f.kmp", "--log", ""}, "raskladka-cli: --log ожидает значение\n"},
+            {{"diff", "a.btv", "b.btv", "--read-wait", "-1"},
+             "raskladka-cli: --read-wait ожидает время в миллисекундах (0..600000)\n"},
+            {{"dump", "f.kmp", "--json=1"}, "raskladka-cli: unknown option --json=1; usage: raskladka-cli dump FILE"},
+            {{"print", "f.kmp", "--sheet", "codes", "-o=a.pdf"}, "raskladka-cli: unknown option -o=a.pdf; usage:"},
+            {{"print", "f.kmp", "--sheet", "codes", "-o"}, "raskladka-cli: -o needs a value; usage:"},
+            {{"info", "--", "f.kmp"}, "raskladka-cli: usage: raskladka-cli info FILE\n"},
+            {{"ports", "--all=1"}, "usage: raskladka-cli ports [--all]\n"}};
+        for (const auto& [args, text] : cases) {
+            const ProgramRun r = cli(args);
+            QVERIFY2(r.status == 2 && r.err.startsWith(text), qPrintable(args.join(' ') + ": " + r.err));
+        }
+    }
+
     void portsListingIsSuccess()
     {
         // Listing every port succeeds when there is any, keyboard or not.
