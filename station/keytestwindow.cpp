@@ -102,7 +102,8 @@ void KeyTestWindow::reset()
     for (const QPoint& k : m_session.untested())
         m_grid->setMark(k.x(), k.y(), KeyTestGrid::Mark::Untested);
     m_grid->setLit({});
-    m_result->clear();
+    if (available())
+        m_result->setText(PressHint);
     showProgress();
 }
 
