@@ -6,6 +6,7 @@
 #include "dialog_td.h"
 #include "fontcheck.h"
 #include "keyface.h"
+#include "keygeometry.h"
 #include "keymapimgclass.h"
 #include "msgwindow.h"
 #include "recoveryjournal.h"
@@ -33,13 +34,11 @@ const QString KeyStyleSheet = QStringLiteral(
     " QPushButton::pressed, QPushButton::checked {border: 2px dashed rgb(0, 0, 0);border-radius: 15px;};\n"
     "border: 1px solid rgb(205, 205, 205);border-radius: 15px;\n");
 
-// Geometry of a key button from the designed position of the first key.
+// Geometry of a key button from the designed position of the first key, whose
+// 71-pixel face the 100-pixel button surrounds.
 QRect keyRect(const QRect& base, int col, int row)
 {
-    // A pitch of 105 with 100 across a key: a double key spans 205.
-    const QPoint tl(base.left() - 15 + 105 * keyLeftColumn(col, row), base.top() - 15 + 105 * keyTopRow(col, row));
-    const KeyShape shape = keyShape(col, row);
-    return QRect(tl, tl + QPoint(shape == KeyShape::Wide ? 205 : 100, shape == KeyShape::Tall ? 205 : 100));
+    return keyGridRect(col, row).translated(base.topLeft() - QPoint(15, 15));
 }
 }  // namespace
 

@@ -34,8 +34,6 @@ public:
     // A key with no usage in the table: the burst cannot be any key's output.
     void pressUnknown(quint32 nativeScanCode);
 
-    // The burst's strokes so far, and whether it holds anything at all.
-    bool empty() const { return m_strokes.isEmpty() && m_unknown.isEmpty() && !m_modifiersAlone; }
     // Ends the burst: modifiers pressed and still held alone count as their stroke now.
     KeyOutput take();
     // The native codes of the burst's unknown keys, cleared by take().

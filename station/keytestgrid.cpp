@@ -1,23 +1,15 @@
 #include "keytestgrid.h"
 
+#include "keygeometry.h"
 #include "keymapimgclass.h"
 
 #include <QPainter>
 #include <QPainterPath>
 
 namespace {
-// The editor's geometry: a key 100 across on a pitch of 105, a double key 205.
-constexpr int Pitch = 105;
-constexpr int KeySide = 100;
-constexpr int GridWidth = KeyCols * Pitch - (Pitch - KeySide);
-constexpr int GridHeight = KeyRows * Pitch - (Pitch - KeySide);
-
-QRect keyRect(int col, int row)
-{
-    const KeyShape shape = keyShape(col, row);
-    return QRect(Pitch * keyLeftColumn(col, row), Pitch * keyTopRow(col, row),
-                 shape == KeyShape::Wide ? KeySide + Pitch : KeySide, shape == KeyShape::Tall ? KeySide + Pitch : KeySide);
-}
+const QRect GridBounds = keyGridRect(0, 0) | keyGridRect(KeyCols - 1, KeyRows - 1);
+const int GridWidth = GridBounds.width();
+const int GridHeight = GridBounds.height();
 }  // namespace
 
 KeyTestGrid::KeyTestGrid(const KeyMapImgClass& layout, QWidget* parent)
@@ -62,7 +54,7 @@ void KeyTestGrid::paintEvent(QPaintEvent*)
         for (int row = 0; row < KeyRows; ++row) {
             if (isCoveredKey(col, row))
                 continue;
-            const QRect r = keyRect(col, row);
+            const QRect r = keyGridRect(col, row);
             const QPixmap& face = m_faces[keyIndex(col, row)];
             const Mark mark = m_marks[keyIndex(col, row)];
             QPainterPath outline;

@@ -153,9 +153,8 @@ void KeyTestWindow::takeKey(const QKeyEvent& event)
     // Bursts are told apart by the events' own times where the system gives them, so a
     // busy moment of this program does not split one key's output or join two.
     const quint64 at = event.timestamp();
-    if (m_burstOpen && at > m_lastEventMs + quint64(m_burstMs))
+    if (m_burstEnd.isActive() && at > m_lastEventMs + quint64(m_burstMs))
         endBurst();
-    m_burstOpen = true;
     m_lastEventMs = at;
     m_burstEnd.start();
     const uint8_t usage = usageOfScanCode(m_source, event.nativeScanCode());
@@ -170,7 +169,6 @@ void KeyTestWindow::takeKey(const QKeyEvent& event)
 void KeyTestWindow::endBurst()
 {
     m_burstEnd.stop();
-    m_burstOpen = false;
     const QList<quint32> unknown = m_burst.takeUnknown();
     const KeyOutput output = m_burst.take();
     if (output.isEmpty() && unknown.isEmpty())

@@ -54,9 +54,8 @@ private:
     KeyTestSession m_session;
     KeyBurst m_burst;
     int m_burstMs;
-    QTimer m_burstEnd;
+    QTimer m_burstEnd;  // running while a burst is open
     quint64 m_lastEventMs = 0;
-    bool m_burstOpen = false;
 
     QStringList m_captions;  // each key's place and first label line, by key index
     KeyTestGrid* m_grid;

@@ -1,0 +1,19 @@
+#pragma once
+// Where the keys stand on the editor's grid, the one the key test draws too.
+#include "keytypes.h"
+
+#include <QRect>
+
+// A key's rectangle with the first key's corner at (0, 0), from that corner to the one
+// 100 further on a pitch of 105 (a wide or tall key: 205), both corners inside, as the
+// editor has always laid its buttons out. Empty for a position a wide or tall key covers.
+inline QRect keyGridRect(int col, int row)
+{
+    constexpr int Pitch = 105, Side = 100;
+    const KeyShape shape = keyShape(col, row);
+    if (shape == KeyShape::Covered)
+        return {};
+    const QPoint topLeft(Pitch * keyLeftColumn(col, row), Pitch * keyTopRow(col, row));
+    return QRect(topLeft, topLeft + QPoint(shape == KeyShape::Wide ? Side + Pitch : Side,
+                                           shape == KeyShape::Tall ? Side + Pitch : Side));
+}
