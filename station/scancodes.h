@@ -21,15 +21,3 @@ quint32 scanCodeOfUsage(ScanCodeSource source, uint8_t usage);
 // The usage a computer reads back for `usage`: two pairs of usages arrive as the same
 // key on every system, Europe 1 as backslash and System Power as Keyboard Power.
 uint8_t usageAsRead(uint8_t usage);
-
-// One row of a platform's table: a usage and the platform's own code for it.
-struct ScanCodeEntry {
-    uint8_t usage;
-    uint16_t code;
-};
-// Linux input event codes (the X11 key code less 8).
-extern const ScanCodeEntry EvdevCodes[];
-extern const int EvdevCodeCount;
-// PC scan code set 1, 0xE0xx for the codes with the E0 prefix (the extended keys).
-extern const ScanCodeEntry Set1Codes[];
-extern const int Set1CodeCount;
