@@ -21,6 +21,7 @@ void MainWindow::enableRecoveryJournal(const QString& folder)
 {
     journal = std::make_unique<RecoveryJournal>(folder);
     journalTimer = new QTimer(this);
+    journalTimer->setObjectName(QStringLiteral("journalTimer"));
     journalTimer->setSingleShot(true);
     journalTimer->setInterval(JournalDelayMs);
     connect(journalTimer, &QTimer::timeout, this, &MainWindow::updateJournal);

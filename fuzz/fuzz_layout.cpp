@@ -1,11 +1,13 @@
-// Fuzz target for the layout readers: the keymap file, the button view file and the
-// JSON layout. Besides not crashing, each reader must agree with its own check and
-// reach a fixed point: what it loaded, written and read again, loads the same.
+// Fuzz target for the layout readers: the keymap file, the button view file, the JSON
+// layout, the recovery journal and a key pasted from the clipboard (its key object as
+// text). Besides not crashing, each reader must agree with its own check and reach a
+// fixed point: what it loaded, written and read again, loads the same.
 // Built with clang and libFuzzer by run.sh; tests/files replays the corpus through
 // the same function with the ordinary compiler.
 #include "buttonviewfile.h"
 #include "keymapfile.h"
 #include "layoutjson.h"
+#include "recoveryjournal.h"
 
 #include <QByteArray>
 
@@ -71,6 +73,40 @@ void json(const QByteArray& data)
     require(layoutToJson(*again, format) == written, "JSON write and read is not a fixed point");
     require(buttonViewFileBytes(*again) == buttonViewFileBytes(*model), "JSON round trip changes the layout");
 }
+
+void journal(const QByteArray& data)
+{
+    JournalEntry entry;
+    QString damage;
+    const auto layout = RecoveryJournal::decode(data, entry, &damage);
+    require(bool(layout) == damage.isEmpty(), "journal reader must give a layout or its damage");
+    if (!layout)
+        return;
+    const QByteArray written = RecoveryJournal::encode(entry, *layout);
+    JournalEntry entry2;
+    QString damage2;
+    const auto again = RecoveryJournal::decode(written, entry2, &damage2);
+    require(bool(again), "a written journal does not read back");
+    require(RecoveryJournal::encode(entry2, *again) == written, "journal write and read is not a fixed point");
+    require(buttonViewFileBytes(*again) == buttonViewFileBytes(*layout), "journal round trip changes the layout");
+}
+
+void pastedKey(const QByteArray& data)
+{
+    KeyData key;
+    QString error;
+    int col = -1, row = -1;
+    const bool ok = keyFromJson(data, key, &error, &col, &row);
+    require(ok == error.isEmpty(), "key reader must give a key or an error");
+    if (!ok)
+        return;
+    // A key pasted without a place of its own takes the chosen key's.
+    const QByteArray written = keyToJson(key, col < 0 ? 0 : col, row < 0 ? 0 : row);
+    KeyData again;
+    int col2 = -1, row2 = -1;
+    require(keyFromJson(written, again, &error, &col2, &row2), "a written key does not read back");
+    require(keyToJson(again, col2, row2) == written, "key write and read is not a fixed point");
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -80,5 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     keymap(bytes);
     buttonView(bytes);
     json(bytes);
+    journal(bytes);
+    pastedKey(bytes);
     return 0;
 }

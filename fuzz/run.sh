@@ -9,7 +9,8 @@ secs=${1:-60}
 case $secs in '' | *[!0-9]*) echo "usage: $0 [SECONDS]" >&2; exit 2 ;; esac
 here=$(cd "$(dirname "$0")" && pwd)
 out=$here/out
-command -v clang++ >/dev/null || { echo "$0: clang++ is needed (Debian package clang)" >&2; exit 1; }
+. "$here/../scripts/tools.sh"
+require_tools clang++ cmake
 
 cmake -S "$here" -B "$out/build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$out/build" -j2 --target fuzz_layout

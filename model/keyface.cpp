@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
@@ -83,6 +84,16 @@ void paintPlacement(QPainter& painter, const LabelPlacement& p)
     QTextLine line = layout.createLine();
     line.setPosition(QPointF(0, 0));
     layout.endLayout();
+    // A text item clips its ink to its document, the line and its margin. Where a glyph
+    // reaches past that (a slanted or fallback face: on a system with few fonts an
+    // italic letter may), only the item itself gives the same pixels.
+    const QRectF ink = QFontMetricsF(p.font).boundingRect(p.text);
+    const qreal slack = DocumentMargin - 1;
+    if (ink.left() < -slack || ink.right() > line.naturalTextWidth() + slack || ink.top() < -line.ascent() - slack ||
+        ink.bottom() > line.descent() + slack) {
+        paintThroughTextItem(painter, p);
+        return;
+    }
     painter.setPen(p.colour);
     layout.draw(&painter, QPointF(p.pos.x() + DocumentMargin, p.pos.y() + DocumentMargin));
 }

@@ -1,11 +1,15 @@
 # Shared by scripts/run, scripts/test and scripts/package: install what is missing, then
-# configure and build. qt6-translations-l10n holds the toolkit's Russian texts; the last
-# line of packages makes and checks the Debian package.
+# configure and build. qt6-translations-l10n holds the toolkit's Russian texts,
+# bash-completion the completion the tests try, file what CPack reads the programs'
+# libraries with, man-db what the manual pages are read with; every command a test,
+# benchmark or script calls comes from scripts/tools.sh.
 # Sourced, not run.
 
-RASKLADKA_PACKAGES="cmake make g++ qt6-base-dev qt6-serialport-dev libgl-dev fonts-liberation2 \
-libbenchmark-dev xvfb xauth xdotool clang poppler-utils strace qt6-translations-l10n \
-libudev-dev pkg-config dpkg-dev file lintian desktop-file-utils appstream shared-mime-info man-db bash-completion"
+. "$(dirname "${BASH_SOURCE[0]}")/tools.sh"
+
+RASKLADKA_PACKAGES="qt6-base-dev qt6-serialport-dev libgl-dev fonts-liberation2 libbenchmark-dev \
+qt6-translations-l10n libudev-dev pkg-config shared-mime-info bash-completion file man-db \
+$(awk 'NF == 2 { print $2 }' <<<"$RASKLADKA_TOOLS" | sort -u | tr '\n' ' ')"
 
 raskladka_install_packages() {
   local missing=()
@@ -28,6 +32,7 @@ raskladka_install_packages() {
 
 # raskladka_build BUILD_DIR [cmake options...] [-- targets...]
 raskladka_build() {
+  require_tools cmake g++ make
   local dir=$1; shift
   local opts=() targets=()
   while [ $# -gt 0 ] && [ "$1" != "--" ]; do opts+=("$1"); shift; done

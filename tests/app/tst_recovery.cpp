@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
+#include <QTimer>
 #include <QUndoStack>
 
 static int journals(const QString& folder) { return QDir(folder).entryList({"*.journal"}, QDir::Files).size(); }
@@ -99,10 +100,13 @@ private slots:
         QVERIFY(notAFolder.open());
         ScriptedMainWindow t;
         t.w.enableRecoveryJournal(notAFolder.fileName() + "/recovery");
+        const auto* timer = t.w.findChild<QTimer*>("journalTimer");
+        QVERIFY(timer);
         QStringList said;
         for (const char* family : {"Liberation Mono", "Liberation Serif"}) {
             emit t.w.labelFontDialog()->storefontfam(family);
-            QTest::qWait(2500);
+            QVERIFY(timer->isActive());
+            QTRY_VERIFY_WITH_TIMEOUT(!timer->isActive(), 30000);  // the write was tried
             said << t.w.journalMark()->text();
         }
         QVERIFY2(said[0].startsWith("Журнал восстановления не записан (") && said[1] == said[0], qPrintable(said[0]));

@@ -39,7 +39,7 @@ private slots:
                     feed(bytes.left(cut));
             kinds << QFileInfo(name).suffix();
         }
-        for (const char* kind : {"kmp", "btv", "json"})
+        for (const char* kind : {"kmp", "btv", "json", "journal"})
             QVERIFY2(kinds.contains(kind), kind);
     }
 };

@@ -109,6 +109,15 @@ struct StationRun {
         }
         return out.count(text) >= n;
     }
+    bool waitForError(const QString& text, int ms = 15000)
+    {
+        const QDeadlineTimer deadline(ms);
+        while (!err.contains(text) && !deadline.hasExpired()) {
+            proc.waitForReadyRead(50);
+            take();
+        }
+        return err.contains(text);
+    }
     void take()
     {
         out += QString::fromUtf8(proc.readAllStandardOutput());
@@ -165,16 +174,18 @@ private slots:
         const double wall = t.elapsed() / 1000.0;
         QCOMPARE(r.status, 1);
         QStringList failed;
+        double summed = 0;
         for (size_t i = 0; i < kinds.size(); ++i) {
             const QString port = sims[i]->path();
             const QString line = lineFor(r.out, port);
             QVERIFY2(line.startsWith(port + ": " + kinds[i].outcome + ", "), qPrintable(r.out));
             QVERIFY(line.endsWith("контрольная сумма 0x" + sampleKeymap().right(1).toHex().toUpper()));
             QCOMPARE(readAll(dir.filePath(QStringLiteral("got%1.bin").arg(i))), sampleKeymap());
+            summed += secondsOf(line);
             if (!kinds[i].outcome.startsWith("Готово!"))
                 failed << port;
-            else  // all waits, and no more than a little beyond them
-                QVERIFY2(secondsOf(line) < (AnswerMs + RebootMs + ReadMs) / 1000.0 + 1.0, qPrintable(line));
+            else  // all waits, and not much beyond them even on a loaded machine
+                QVERIFY2(secondsOf(line) < 5 * (AnswerMs + RebootMs + ReadMs) / 1000.0, qPrintable(line));
         }
         QCOMPARE(r.out.count('\n'), int(kinds.size()) + 1);
         const QString summary = r.out.split('\n', Qt::SkipEmptyParts).last();
@@ -183,7 +194,8 @@ private slots:
         named.sort();
         failed.sort();
         QCOMPARE(named, failed);
-        QVERIFY2(wall < (AnswerMs + RebootMs + ReadMs) / 1000.0 + 3.0, qPrintable(QString::number(wall)));
+        // At once, not one after another: however slow the machine, the keyboards' waits overlap.
+        QVERIFY2(wall < summed / 2, qPrintable(QString::number(wall) + " s against " + QString::number(summed) + " s"));
     }
 
     void onePortVerifiedWithTheLoadersLog()
@@ -289,9 +301,10 @@ private slots:
         station.take();
         for (const QString& link : links)
             QCOMPARE(station.out.count(link + ": "), 1);
-        // Out and in again: programmed again, and that is the fourth.
+        // Out and in again: programmed again, and that is the fourth. Out for five of the
+        // station's looks, so that it has seen the socket empty.
         kbd[1].unplug();
-        QTest::qWait(1200);
+        QTest::qWait(2500);
         QVERIFY(kbd[1].plugIn(links[1]));
         const int status = station.finish();
         QVERIFY2(status == 0, qPrintable(station.out + station.err));
@@ -368,10 +381,10 @@ private slots:
             int secondUploads;
         };
         const QList<Case> cases{
-            {{"--answer-wait", "2000", "--reboot-wait", "200"}, {"--upload-answer", "none"}, "upload of", {},
+            {{"--answer-wait", "10000", "--reboot-wait", "200"}, {"--upload-answer", "none"}, "upload of", {},
              {"Клавиатура отключена во время передачи", "Готово!"}, 1, 1},
             {QStringList{"--verify"} + Waits, {"--restart-vanish", "500"}, {}, {}, {"Готово! Сверка совпала."}, 1, 0},
-            {{"--verify", "--answer-wait", "300", "--reboot-wait", "1500", "--read-wait", "300"}, {}, "upload of",
+            {{"--verify", "--answer-wait", "300", "--reboot-wait", "8000", "--read-wait", "300"}, {}, "upload of",
              {"--image", dir.filePath("other.kmp")}, {"Сверка не совпала: слот 67 (клавиша (4, 2))" + replaced}, 1, 0},
         };
         for (const Case& c : cases) {
@@ -385,11 +398,13 @@ private slots:
             QVERIFY(first.plugIn(link, c.first));
             if (!c.swapAt.isEmpty()) {
                 QVERIFY(first.sim->waitForLog(c.swapAt, 10000));
-                QTest::qWait(c.station.contains("--verify") ? 600 : 200);  // into the restart, or the answer wait
+                // Into the restart, or the answer wait: each is long enough that a loaded
+                // machine still lands well inside it.
+                QTest::qWait(c.station.contains("--verify") ? 1500 : 200);
                 first.unplug();
                 QVERIFY(second.plugIn(link, c.second));
             }
-            QVERIFY2(station.waitForLines(link + ": ", int(c.rows.size())), qPrintable(station.out + station.err));
+            QVERIFY2(station.waitForLines(link + ": ", int(c.rows.size()), 60000), qPrintable(station.out + station.err));
             QTest::qWait(1500);  // nothing more comes of it
             ::kill(pid_t(station.proc.processId()), SIGINT);
             station.finish();
@@ -449,10 +464,9 @@ private slots:
         Plugged kbd;
         QVERIFY(kbd.plugIn(link, {"--upload-answer", "none"}));
         QVERIFY(kbd.sim->waitForLog("upload of", 10000));
-        for (int i = 0; i < 2; ++i) {
-            ::kill(pid_t(station.proc.processId()), SIGINT);
-            QTest::qWait(200);
-        }
+        ::kill(pid_t(station.proc.processId()), SIGINT);
+        QVERIFY2(station.waitForError("остановка: "), qPrintable(station.err));
+        ::kill(pid_t(station.proc.processId()), SIGINT);
         QCOMPARE(station.finish(3000), 1);
         QVERIFY2(lineFor(station.out, link).contains(": прервано, "), qPrintable(station.out));
         const QStringList rows = QString::fromUtf8(readAll(csv)).split('\n', Qt::SkipEmptyParts);

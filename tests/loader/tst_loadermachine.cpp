@@ -436,14 +436,16 @@ private slots:
     {
         // The constructor's wait is still running when the upload starts; it must
         // not end the answer wait early. The keyboard answers only after it expired.
+        // The answer wait is long enough that a loaded machine still ends the
+        // constructor's wait (five times over) well inside it.
         LoaderTimings t = Short;
         t.initialMs = 40;
-        t.answerMs = 250;
+        t.answerMs = 2000;
         t.rebootMs = 300;
         Rig r(t);
         r.reach(M::UploadAwaitAnswer);
         const QString checksumLine = QString::asprintf("%02X ", r.crc());
-        QTest::qWait(120);
+        QTest::qWait(5 * t.initialMs);
         QCOMPARE(r.machine.state(), int(M::UploadAwaitAnswer));
         QVERIFY(!r.view.s.log.contains("Таймаут истек."));
         r.link.incoming = goodAnswer(r.crc());
@@ -456,7 +458,7 @@ private slots:
         QCOMPARE(r.finished.count(), 1);
         QVERIFY(r.finished.first().first().toBool());
         // The superseded waits never deliver a late event.
-        QTest::qWait(t.answerMs);
+        QTest::qWait(t.rebootMs);
         QCOMPARE(r.finished.count(), 1);
         QCOMPARE(r.view.s.log.count("Готово!"), 1);
     }

@@ -4,7 +4,8 @@
 #   upload_writes_test.sh RASKLADKA_CLI RASKLADKA_SIMKBD
 set -euo pipefail
 cli=$1 sim=$2
-command -v strace >/dev/null || { echo "strace is not installed"; exit 1; }
+. "$(dirname "$0")/../../scripts/tools.sh"
+require_tools strace
 work=$(mktemp -d)
 sim_pid=
 cleanup() {

@@ -29,8 +29,8 @@ done
 grep -qE -- '--version' <<<"$text" || fail "the manual page lacks --version"
 
 if [ ! -f /usr/share/bash-completion/bash_completion ]; then
-  echo "SKIP: bash-completion not installed, the completion is not tried"
-  [ $failures -eq 0 ]; exit
+  echo "FAIL: bash-completion is not installed: install the Debian package bash-completion"
+  exit 1
 fi
 # shellcheck disable=SC1091
 . /usr/share/bash-completion/bash_completion

@@ -4,11 +4,8 @@
 # usage: package_test.sh BUILD_DIR SOURCE_DIR VERSION
 set -u
 build=$1 src=$2 version=$3
-for tool in cpack dpkg-deb; do
-  if ! command -v $tool >/dev/null; then
-    echo "SKIP: $tool not installed, the Debian package is not built"; exit 77
-  fi
-done
+. "$src/scripts/tools.sh"
+require_tools cpack dpkg-deb desktop-file-validate appstreamcli lintian
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0

@@ -67,8 +67,8 @@ private slots:
         QVERIFY(QDir().mkpath(path("home")));
         QVERIFY(QFile::copy(sourcePath("packaging/raskladka-mime.xml"), path("share/mime/packages/raskladka.xml")));
         const QString update = QStandardPaths::findExecutable("update-mime-database");
-        if (!update.isEmpty())
-            QCOMPARE(QProcess::execute(update, {path("share/mime")}), 0);
+        QVERIFY2(!update.isEmpty(), "update-mime-database is not installed: install the Debian package shared-mime-info");
+        QCOMPARE(QProcess::execute(update, {path("share/mime")}), 0);
         qputenv("XDG_DATA_HOME", path("home").toUtf8());
         qputenv("XDG_DATA_DIRS", (path("share") + ":/usr/share").toUtf8());
     }
@@ -87,8 +87,7 @@ private slots:
     void magicIsTheFormatMark()
     {
         const QByteArray magic = readFile(path("share/mime/magic"));
-        if (magic.isEmpty())
-            QSKIP("update-mime-database not installed (Debian package shared-mime-info)");
+        QVERIFY(!magic.isEmpty());
         const QByteArray btv = readFile(sourcePath("fuzz/corpus/btv_sample.btv"));
         QCOMPARE(btv.size(), 28096);
         const QByteArray rule = "[50:" + Layout.toLatin1() + "]\n>28084=" + QByteArray::fromHex("0004") + btv.mid(28084, 4) + '\n';

@@ -9,6 +9,8 @@ fsync fdatasync pwrite pwrite64 fchown fchmod faccessat posix_fallocate posix_fa
 ftruncate ftruncate64 fcntl fcntl64 stat stat64 fstat fstat64 lstat lstat64 fstatat fstatat64
 __xstat __xstat64 __fxstat __fxstat64 __lxstat __lxstat64 __fxstatat __fxstatat64
 sigaction sigprocmask tcsetattr tcgetattr tcdrain tcflush tcflow cfmakeraw'
+. "$(dirname "$0")/../../scripts/tools.sh"
+require_tools nm
 status=0
 for program in "$@"; do
   imports=$(nm -D --undefined-only "$program" | awk '{ sub(/@.*/, "", $NF); print $NF }') || exit 2

@@ -28,12 +28,15 @@ set -u
 "$bin" --test "$work/клавиши.json" --burst 150 >"$work/out" 2>"$work/stderr" &
 pid=\$!
 fail() { echo "\$1"; cat "$work/out"; kill \$pid 2>/dev/null; exit 1; }
-win=\$(timeout 20 xdotool search --sync --pid \$pid --name "^Проверка клавиш — клавиши.json\\\$" | head -1)
+win=\$(timeout 60 xdotool search --sync --onlyvisible --pid \$pid --name "^Проверка клавиш — клавиши.json\\\$" | head -1)
 [ -n "\$win" ] || fail "no key test window"
-sleep 0.5
+# Each press is one burst, and the window answers it with two lines: the next press
+# waits for them, so that it is a burst of its own.
 press() {
+  local before=\$(wc -l <"$work/out")
   xdotool windowfocus --sync \$win key --delay 15 "\$@" || fail "xdotool key \$*"
-  sleep 0.6
+  for i in \$(seq 300); do [ "\$(wc -l <"$work/out")" -ge \$((before + 2)) ] && return; sleep 0.1; done
+  fail "no answer to \$*"
 }
 for keys in a c shift+c "h e l l o" Shift_L Tab Escape b; do press \$keys; done
 import -window \$win "$shot" || fail "no screenshot"

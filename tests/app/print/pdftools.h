@@ -23,6 +23,8 @@ inline PdfInfo readPdfInfo(const QString& path)
     PdfInfo info;
     QProcess p;
     p.start("pdfinfo", {path});
+    if (!p.waitForStarted(30000))
+        qWarning("pdfinfo is not installed: install the Debian package poppler-utils");
     if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
         return info;
     const QString text = QString::fromUtf8(p.readAllStandardOutput());
@@ -46,6 +48,8 @@ inline QImage rasterizePdf(const QString& path, int dpi)
     const QString prefix = dir.filePath("page");
     QProcess p;
     p.start("pdftoppm", {"-r", QString::number(dpi), "-f", "1", "-l", "1", "-singlefile", "-png", path, prefix});
+    if (!p.waitForStarted(30000))
+        qWarning("pdftoppm is not installed: install the Debian package poppler-utils");
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
         return {};
     return QImage(prefix + ".png").convertToFormat(QImage::Format_RGB32);
