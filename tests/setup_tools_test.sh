@@ -7,15 +7,19 @@
 #   setup_tools_test.sh SOURCE_DIR
 set -u
 src=$(cd "$1" && pwd)
+# Commands root uses (chroot, debootstrap) are looked up where root finds them.
+PATH=$PATH:/usr/local/sbin:/usr/sbin:/sbin
 . "$src/scripts/setup.sh"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # The shell scripts: by their ending or their first line.
 scripts=()
+shebang='^#!.*[/ ](ba)?sh([[:space:]]|$)'
 while IFS= read -r -d '' f; do
   case $f in *.sh) scripts+=("$f"); continue ;; esac
-  head -c 64 "$f" | head -1 | grep -qE '^#!.*\b(ba)?sh\b' && scripts+=("$f")
+  first=""; IFS= read -r first <"$f" || true
+  [[ $first =~ $shebang ]] && scripts+=("$f")
 done < <(find "$src/scripts" "$src/tests" "$src/bench" "$src/fuzz" "$src/.ci" "$src/packaging" \
            -path "$src/fuzz/out" -prune -o -type f -print0 2>/dev/null)
 
@@ -80,7 +84,13 @@ calls() {
 }
 functions=$(grep -hoE '^[[:space:]]*(function[[:space:]]+)?[A-Za-z_][A-Za-z0-9_-]*[[:space:]]*\(\)' "${scripts[@]}" |
   sed -E 's/^[[:space:]]*(function[[:space:]]+)?//; s/[[:space:]]*\(\)$//' | sort -u)
-used=$(calls "${scripts[@]}" | grep -vwFf <(printf '%s\n' $functions) | grep -vE '^raskladka')
+# The entry points must be among them, or the scan itself has gone wrong.
+for entry in scripts/run scripts/test .ci/run .ci/fresh-root; do
+  [[ " ${scripts[*]} " == *" $src/$entry "* ]] || fail "$entry was not read as a shell script (first line: $(head -1 "$src/$entry" | od -c | head -2 | tr -s ' '))"
+done
+used=$(calls "${scripts[@]}" | awk -v f="$(tr '\n' ' ' <<<"$functions")" '
+  BEGIN { n = split(f, a, " "); for (i = 1; i <= n; i++) fn[a[i]] = 1 }
+  !($1 in fn) && $1 !~ /^raskladka/')
 # What the scripts ask for by name: require_tools and the Xvfb probe's tool list.
 used+=$'\n'$(grep -HE '^[[:space:]]*(require_tools|\. .*xvfb_probe\.sh)[[:space:]]' "${scripts[@]}" |
   awk '{ file = $0; sub(/:.*/, "", file); rest = substr($0, length(file) + 2)
