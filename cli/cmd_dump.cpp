@@ -69,7 +69,7 @@ int run(CliContext& ctx)
     const QString unknown =
         options.unknown().isEmpty() && files.contains(QStringLiteral("-")) ? QStringLiteral("-") : options.unknown();
     if (!unknown.isEmpty())
-        return cliFail(ctx, ExitUsage, QStringLiteral("unknown option %1; usage: raskladka-cli dump FILE [--json]").arg(unknown));
+        return cliFail(ctx, ExitUsage, QStringLiteral("неизвестный параметр %1; usage: raskladka-cli dump FILE [--json]").arg(unknown));
     const bool json = options.isSet(QStringLiteral("json"));
     if (files.size() != 1)
         return cliFail(ctx, ExitUsage, QStringLiteral("usage: raskladka-cli dump FILE [--json]"));
