@@ -1,75 +1,60 @@
 #include "uploadjob.h"
 
+#include "bytelink.h"
 #include "imagecheck.h"
 #include "keyimage.h"
-
-#include <QTimer>
+#include "waitclock.h"
 
 UploadJob::UploadJob(const QString& port, const QByteArray& image, LoaderTimings timings, bool verify,
-                     QObject* parent)
-    : QObject(parent), m_sent(image), m_readBack(ImageSize, '\0'), m_verify(verify),
-      m_machine(&m_link, this, timings, this)
+                     std::unique_ptr<ByteLink> link, WaitClock& clock, QObject* parent)
+    : QObject(parent), m_sent(image), m_readBack(ImageSize, '\0'), m_verify(verify), m_clock(clock),
+      m_next(clock.timer()), m_link(std::move(link)), m_machine(m_link.get(), this, timings, this, &clock)
 {
     m_result.port = port;
     m_result.checksum = m_sent.size() == ImageSize ? uint8_t(m_sent[ImageChecksumOffset]) : 0;
-    m_link.setEventDriven(true);
     m_machine.setImage(reinterpret_cast<uint8_t*>(m_sent.data()));
-    connect(&m_machine, &LoaderMachine::transferFinished, this, &UploadJob::onTransferFinished);
-    connect(&m_machine, &LoaderMachine::stateChanged, this, &UploadJob::onMachineState);
+    m_next->onTimeout = [this] { readBack(); };
+    connect(&m_machine, &LoaderMachine::finished, this, &UploadJob::onTransferFinished);
+    connect(&m_machine, &LoaderMachine::stageChanged, this, &UploadJob::setStage);
 }
+
+UploadJob::~UploadJob() = default;
 
 void UploadJob::start()
 {
-    m_clock.start();
-    m_machine.procevent(LoaderMachine::EvPortButton);
-    if (m_machine.state() != LoaderMachine::UploadPortOpen) {
-        finish(false, m_machine.failure(), unverified());
-        return;
-    }
-    m_machine.procevent(LoaderMachine::EvLoadButton);
+    m_startedMs = m_clock.nowMs();
+    m_machine.upload(m_result.port);
 }
 
 void UploadJob::setStage(TransferStage stage)
 {
-    if (stage == m_stage || m_done)
+    if (stage == m_stage || m_done || (m_reading && stage != TransferStage::Verifying))
         return;
     m_stage = stage;
     emit stageChanged(stage);
 }
 
-void UploadJob::onMachineState(int state)
-{
-    if (state == LoaderMachine::UploadPortOpen)
-        m_opened = true;
-    if (state == LoaderMachine::UploadAwaitAnswer)
-        setStage(TransferStage::AwaitingAnswer);
-    else if (state == LoaderMachine::UploadAwaitReboot)
-        setStage(TransferStage::Restarting);
-}
-
-void UploadJob::onTransferFinished(bool ok)
+void UploadJob::onTransferFinished(const TransferResult& r)
 {
     if (m_done)
         return;
+    if (r.outcome != TransferOutcome::NoPort && r.outcome != TransferOutcome::OpenFailed)
+        m_opened = true;
     if (!m_reading) {
-        if (!ok) {
-            finish(false, m_machine.failure(), unverified());
-        } else {
+        if (!r.ok())
+            finish(StationOutcome::TransferFailed, r);
+        else {
             m_restarted = true;
             emit restartEnded();
         }
         return;
     }
-    if (!ok) {
-        finish(false, QStringLiteral("Сверка не удалась: ") + m_machine.failure(), Verification::Failed);
+    if (!r.ok()) {
+        finish(StationOutcome::VerifyFailed, r);
         return;
     }
-    const bool same = firstImageDifference(m_sent, m_readBack) < 0;
-    QString verdict = verificationText(m_sent, m_readBack);
-    if (!same && m_afterLeaving)
-        verdict += QStringLiteral("; возможно, клавиатуру заменили во время перезапуска");
-    finish(same, same ? QStringLiteral("Готово! ") + verdict : verdict,
-           same ? Verification::Matched : Verification::Differed);
+    const int at = firstImageDifference(m_sent, m_readBack);
+    finish(at < 0 ? StationOutcome::Programmed : StationOutcome::Differed, r, at);
 }
 
 void UploadJob::proceed(bool afterLeaving)
@@ -77,20 +62,19 @@ void UploadJob::proceed(bool afterLeaving)
     if (m_done || !m_restarted || m_proceeding)
         return;
     m_proceeding = true;
-    m_afterLeaving = afterLeaving;
+    m_result.afterLeaving = afterLeaving;
     if (!m_verify)
-        finish(true, QStringLiteral("Готово!"), Verification::NotAsked);
+        finish(StationOutcome::Programmed);
     else  // once the machine has finished its own step
-        QTimer::singleShot(0, this, &UploadJob::readBack);
+        m_next->start(0);
 }
 
-void UploadJob::abandon(const QString& outcome)
+void UploadJob::abandon(StationOutcome kind)
 {
     if (m_done)
         return;
-    finish(false, outcome, unverified());
-    m_result.reason.clear();
-    m_link.close();
+    finish(kind);
+    m_link->close();
 }
 
 // A failed upload leaves nothing to verify: verification was asked for and did not happen.
@@ -107,32 +91,24 @@ void UploadJob::readBack()
     setStage(TransferStage::Verifying);
     // A good read-back overwrites the image the machine holds: give it its own.
     m_machine.setImage(reinterpret_cast<uint8_t*>(m_readBack.data()));
-    m_machine.procevent(LoaderMachine::EvReadMode);
-    m_machine.procevent(LoaderMachine::EvPortButton);
-    if (m_machine.state() != LoaderMachine::ReadPortOpen) {
-        finish(false, QStringLiteral("Сверка не удалась: ") + m_machine.failure(), Verification::Failed);
-        return;
-    }
-    m_machine.procevent(LoaderMachine::EvLoadButton);
+    m_machine.readBack(m_result.port);
 }
 
-QString UploadJob::systemReason() const
-{
-    const QString failure = m_machine.failure();
-    const bool portAtFault =
-        failure == QStringLiteral("Ошибка открытия порта") || failure == QString::fromUtf16(WriteFailedText);
-    return portAtFault ? m_link.errorString() : QString();
-}
-
-void UploadJob::finish(bool ok, const QString& outcome, Verification verification)
+void UploadJob::finish(StationOutcome kind, const TransferResult& transfer, int slot)
 {
     if (m_done)
         return;
     m_done = true;
-    m_result.ok = ok;
-    m_result.outcome = outcome;
-    m_result.reason = ok ? QString() : systemReason();
-    m_result.seconds = m_clock.elapsed() / 1000.0;
-    m_result.verification = verification;
+    m_result.kind = kind;
+    m_result.ok = kind == StationOutcome::Programmed;
+    m_result.transfer = transfer;
+    m_result.slot = slot;
+    m_result.reason = m_result.ok ? QString() : transfer.systemReason;
+    m_result.seconds = (m_clock.nowMs() - m_startedMs) / 1000.0;
+    if (kind == StationOutcome::Programmed)
+        m_result.verification = m_verify ? Verification::Matched : Verification::NotAsked;
+    else
+        m_result.verification = kind == StationOutcome::Differed ? Verification::Differed : unverified();
+    m_result.outcome = outcomeText(m_result);
     QMetaObject::invokeMethod(this, [this] { emit finished(m_result); }, Qt::QueuedConnection);
 }
