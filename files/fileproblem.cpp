@@ -21,8 +21,7 @@ QString fileProblemText(const QString& path, const QString& text)
     if (text == systemText(std::errc::is_a_directory) || (missing && info.isDir()))
         return QStringLiteral("это папка, а не файл");
     if (missing)
-        return info.absoluteDir().exists() ? QStringLiteral("файла нет")
-                                           : QStringLiteral("нет папки %1").arg(QDir::toNativeSeparators(info.absolutePath()));
+        return info.absoluteDir().exists() ? QStringLiteral("файла нет") : QStringLiteral("нет такой папки");
     const struct {
         std::errc code;
         const char* words;
