@@ -135,7 +135,7 @@ void StationEngine::startWatching()
         return;
     // Folders that hold the ports by path tell at once when a link comes or goes.
     QStringList folders;
-    for (const PortInfo& p : parseExtraPorts(qEnvironmentVariable("RASKLADKA_EXTRA_PORTS")))
+    for (const PortInfo& p : extraPorts())
         folders << QFileInfo(p.portName).absolutePath();
     for (const auto& [name, s] : m_sockets)
         if (name.contains(u'/'))
