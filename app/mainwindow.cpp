@@ -30,9 +30,10 @@ static void initAppResources()
 namespace {
 const QString ViewTexts[2] = {QStringLiteral("  Макет  "), QStringLiteral("  Сканкоды  ")};
 
-const QString KeyStyleSheet = QStringLiteral(
-    " QPushButton::pressed, QPushButton::checked {border: 2px dashed rgb(0, 0, 0);border-radius: 15px;};\n"
-    "border: 1px solid rgb(205, 205, 205);border-radius: 15px;\n");
+const QString KeyStyleSheet =
+    QStringLiteral(" QPushButton::pressed, QPushButton::checked {border: 2px dashed rgb(0, 0, 0);border-radius: %1px;};\n"
+                   "border: 1px solid rgb(205, 205, 205);border-radius: %1px;\n")
+        .arg(KeyCornerRadius);
 
 // Geometry of a key button from the designed position of the first key, whose
 // 71-pixel face the 100-pixel button surrounds.
@@ -111,11 +112,11 @@ QPixmap MainWindow::scanCodeFace(const TKeyMap& map, QSize size)
     uint8_t sizes[5];
     TFontStyle styles[5];
     bool vertical[5] = {};
-    const int n = std::min<int>(map.count, 5);
+    const int n = std::min<int>(map.count, MaxKeyCodes);
     for (int i = 0; i < 5; ++i) {
         if (i < n)
             texts[i] = hexCode0x(map.pairs[i].code);
-        positions[i] = {0, 12 * i - 6 * n + 6};
+        positions[i] = {0, codeLineOffsetY(i, n)};
         sizes[i] = 12;
         styles[i] = fsBold;
     }

@@ -1,10 +1,8 @@
 #include "clioptions.h"
 
-#include "loadermachine.h"
+#include "stationsession.h"
 
 namespace {
-constexpr int MaxWaitMs = 600000;
-
 bool isWait(const QString& name)
 {
     return name == QLatin1String("answer-wait") || name == QLatin1String("reboot-wait") ||
@@ -17,7 +15,7 @@ QString valueExpected(const QString& name)
     if (name == QLatin1String("port"))
         return QStringLiteral("--port ожидает имя порта");
     if (isWait(name))
-        return QStringLiteral("--%1 ожидает время в миллисекундах (0..%2)").arg(name).arg(MaxWaitMs);
+        return waitExpected(QStringLiteral("--") + name);
     return QStringLiteral("--%1 ожидает значение").arg(name);
 }
 }  // namespace
@@ -86,14 +84,11 @@ QString CliOptions::transferError(LoaderTimings& timings) const
         const QStringList given = m_parser.values(name);
         const QString value = given.value(seen[name]++);
         if (isWait(name)) {
-            bool ok = false;
-            const int ms = value.toInt(&ok);
-            if (!ok || ms < 0 || ms > MaxWaitMs)
-                return valueExpected(name);
             int& field = name == QLatin1String("answer-wait")   ? timings.answerMs
                          : name == QLatin1String("reboot-wait") ? timings.rebootMs
                                                                 : timings.readMs;
-            field = ms;
+            if (!parseWaitMs(value, field))
+                return valueExpected(name);
         } else if (value.isEmpty()) {
             return valueExpected(name);
         }

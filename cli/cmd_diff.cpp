@@ -86,7 +86,7 @@ QJsonArray codes(const KeyMapImgClass& m, int c, int r)
 {
     const TKeyMap map = m.getKeyMap(c, r);
     QJsonArray out;
-    for (int j = 0; j < map.count && j < 5; ++j) {
+    for (int j = 0; j < map.count && j < MaxKeyCodes; ++j) {
         out.append(QJsonObject{{"modifiers", sentModifiers(map.pairs[j])}, {"code", map.pairs[j].code}});
     }
     return out;
@@ -105,7 +105,6 @@ QString codesText(const QJsonArray& list)
     return parts.join(QStringLiteral(", "));
 }
 
-QString colourText(TColor c) { return QString::asprintf("#%02x%02x%02x", c.red, c.green, c.blue); }
 
 // The label settings of one line, each compared and shown on its own.
 struct LineField {
@@ -233,11 +232,11 @@ QString slotContentText(const QJsonObject& side)
     const int count = side[QLatin1String("count")].toInt();
     const QJsonArray pairs = side[QLatin1String("pairs")].toArray();
     QJsonArray used;
-    for (int j = 0; j < count && j < 5; ++j)
+    for (int j = 0; j < count && j < MaxKeyCodes; ++j)
         used.append(pairs[j]);
-    QString text = count > 5 ? QStringLiteral("количество %1").arg(count) : codesText(used);
+    QString text = count > MaxKeyCodes ? QStringLiteral("количество %1").arg(count) : codesText(used);
     QStringList beyond;
-    for (int j = qMin(count, 5); j < 5; ++j) {
+    for (int j = qMin(count, MaxKeyCodes); j < MaxKeyCodes; ++j) {
         const int m = pairs[j][QLatin1String("modifiers")].toInt();
         const int c = pairs[j][QLatin1String("code")].toInt();
         if (m || c)

@@ -35,7 +35,7 @@ void printTable(QTextStream& out, const QString& path, const LayoutFile& file)
             const TKeyMap map = m.getKeyMap(c, r);
             out << QStringLiteral("Клавиша %1%2: кодов %3, пары").arg(keyPlaceText(c, r))
                        .arg(isCoveredKey(c, r) ? QStringLiteral(" (скрыта)") : QString()).arg(map.count);
-            for (int j = 0; j < 5; ++j) {
+            for (int j = 0; j < MaxKeyCodes; ++j) {
                 out << ' ' << hexCode(map.pairs[j].modifiers) << ':' << hexCode(map.pairs[j].code);
                 if (j < map.count)
                     out << QStringLiteral(" «%1»").arg(keyCodeName(map.pairs[j].code));
@@ -69,7 +69,7 @@ int run(CliContext& ctx)
     const QString unknown =
         options.unknown().isEmpty() && files.contains(QStringLiteral("-")) ? QStringLiteral("-") : options.unknown();
     if (!unknown.isEmpty())
-        return cliFail(ctx, ExitUsage, QStringLiteral("unknown option %1; usage: raskladka-cli dump FILE [--json]").arg(unknown));
+        return cliFail(ctx, ExitUsage, QStringLiteral("неизвестный параметр %1; usage: raskladka-cli dump FILE [--json]").arg(unknown));
     const bool json = options.isSet(QStringLiteral("json"));
     if (files.size() != 1)
         return cliFail(ctx, ExitUsage, QStringLiteral("usage: raskladka-cli dump FILE [--json]"));

@@ -3,6 +3,7 @@
 #include "clioptions.h"
 
 #include "portsource.h"
+#include "transferresult.h"
 
 namespace {
 int run(CliContext& ctx)
@@ -19,7 +20,7 @@ int run(CliContext& ctx)
     // Listing is the work: with --all, ports that are not the keyboard's still count.
     if (ports.isEmpty())
         return cliFail(ctx, ExitInvalid, all ? QStringLiteral("последовательные порты не обнаружены")
-                                             : QStringLiteral("Порт загрузки не обнаружен"));
+                                             : QString::fromUtf16(NoPortText));
     return ExitOk;
 }
 }  // namespace

@@ -27,8 +27,8 @@ bool parseArgs(const CliContext& ctx, PrintArgs& parsed, QString& error)
 {
     const CliOptions options(ctx);
     if (!options.unknown().isEmpty() || !options.missingValue().isEmpty()) {
-        error = (options.unknown().isEmpty() ? QStringLiteral("%1 needs a value; ").arg(options.missingValue())
-                                             : QStringLiteral("unknown option %1; ").arg(options.unknown())) + Usage;
+        error = (options.unknown().isEmpty() ? QStringLiteral("%1 ожидает значение; ").arg(options.missingValue())
+                                             : QStringLiteral("неизвестный параметр %1; ").arg(options.unknown())) + Usage;
         return false;
     }
     const QStringList files = options.positional();
@@ -39,12 +39,12 @@ bool parseArgs(const CliContext& ctx, PrintArgs& parsed, QString& error)
         return false;
     }
     if (parsed.sheet != QLatin1String("labels") && parsed.sheet != QLatin1String("codes")) {
-        error = QStringLiteral("--sheet must be labels or codes, not '%1'; ").arg(parsed.sheet) + Usage;
+        error = QStringLiteral("--sheet ожидает labels или codes, а не «%1»; ").arg(parsed.sheet) + Usage;
         return false;
     }
     // A slip of the fingers must not put a PDF where a layout was.
     if (layoutKindOf(parsed.output) != LayoutKind::Unknown) {
-        error = QStringLiteral("%1: a PDF is not written under a layout file name; ").arg(parsed.output) + Usage;
+        error = QStringLiteral("%1: PDF не пишется под именем файла раскладки; ").arg(parsed.output) + Usage;
         return false;
     }
     parsed.input = files.first();

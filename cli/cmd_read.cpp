@@ -37,7 +37,7 @@ int run(CliContext& ctx)
     if (isReadOnlyTarget(out))
         return cliSaveFailed(ctx, out, MsgReadOnlyTarget);
     if (resolveTransferPort(options).isEmpty())
-        return cliFail(ctx, ExitInvalid, QStringLiteral("Порт загрузки не обнаружен"));
+        return cliFail(ctx, ExitInvalid, QString::fromUtf16(NoPortText));
 
     QByteArray image(ImageSize, '\0');
     if (!runTransfer(TransferKind::ReadBack, reinterpret_cast<uint8_t*>(image.data()), options, ctx.err)) {

@@ -2,34 +2,32 @@
 #include "clicommand.h"
 #include "clioptions.h"
 
-#include "consoletransfer.h"
-#include "stationengine.h"
-#include "stationlog.h"
+#include "fileproblem.h"
+#include "stationsession.h"
 #include "stoprequest.h"
 #include "uploadreport.h"
 
 #include <QDateTime>
 #include <QEventLoop>
-#include <QFile>
-
-#include <memory>
+#include <QDir>
+#include <QFileInfo>
 
 namespace {
 class Station
 {
 public:
-    Station(CliContext& ctx, StationEngine& engine, int count, QFile* csv)
-        : m_ctx(ctx), m_engine(engine), m_count(count), m_csv(csv)
+    Station(CliContext& ctx, StationSession& session) : m_ctx(ctx), m_session(session)
     {
-        QObject::connect(&engine, &StationEngine::keyboardFound, &m_loop, [this](const QString& socket, const QString& device) {
+        QObject::connect(&session, &StationSession::keyboardFound, &m_loop, [this](const QString& socket, const QString& device) {
             m_ctx.err << socketText(socket, device) << QStringLiteral(": клавиатура подключена, загрузка\n");
             m_ctx.err.flush();
         });
-        QObject::connect(&engine, &StationEngine::keyboardDone, &m_loop, [this](const UploadResult& r) { ended(r); });
-        QObject::connect(&engine, &StationEngine::idle, &m_loop, &QEventLoop::quit);
+        QObject::connect(&session, &StationSession::keyboardDone, &m_loop, [this](const UploadResult& r) { ended(r); });
+        QObject::connect(&session, &StationSession::logChanged, &m_loop, [this] { noteLog(); });
+        QObject::connect(&session, &StationSession::idle, &m_loop, &QEventLoop::quit);
     }
 
-    int run()
+    int run(const QByteArray& image)
     {
         // The first Ctrl-C lets the transfers in flight finish, the second ends
         // them with a row each; a third is left to the system.
@@ -38,80 +36,100 @@ public:
             if (count == 1)
                 this->stop(QStringLiteral("остановка: загрузки, что идут, будут закончены (ещё Ctrl-C: прервать их)"));
             else
-                m_engine.interrupt(QStringLiteral("прервано"));
+                m_session.interrupt();
         });
+        m_session.openLog();
         m_ctx.err << QStringLiteral("Ожидание клавиатур (Ctrl-C: закончить)\n");
         m_ctx.err.flush();
-        m_engine.watch();
+        m_session.start(image);
         m_loop.exec();
-        m_ctx.out << QStringLiteral("Итого: запрограммированы %1, не удалось %2\n").arg(m_good).arg(m_bad);
-        return m_bad == 0 ? ExitOk : ExitInvalid;
+        m_ctx.out << QStringLiteral("Итого: ") << m_session.tally().text() << "\n";
+        m_ctx.out.flush();
+        // A last try for rows kept; a row never written is a failure however the keyboards fared.
+        if (m_session.unwrittenRows() > 0 && !m_session.writeLog()) {
+            m_ctx.err << QStringLiteral("raskladka-cli: в журнал не записаны строки (%1): %2: %3\n")
+                             .arg(m_session.unwrittenRows())
+                             .arg(m_session.logPath(), m_session.logError());
+            return ExitInvalid;
+        }
+        return m_session.tally().bad == 0 ? ExitOk : ExitInvalid;
     }
 
 private:
     void ended(const UploadResult& r)
     {
-        (r.ok ? m_good : m_bad)++;
         const QDateTime now = QDateTime::currentDateTime();
-        m_ctx.out << now.toString(QStringLiteral("HH:mm:ss")) << ' ' << resultLine(r)
-                  << QStringLiteral(" [запрограммированы %1, не удалось %2]\n").arg(m_good).arg(m_bad);
+        m_ctx.out << now.toString(QStringLiteral("HH:mm:ss")) << ' ' << resultLine(r) << QStringLiteral(" [")
+                  << m_session.tally().text() << "]\n";
         m_ctx.out.flush();
-        if (m_csv) {
-            m_csv->write(stationLogRow(r, now));
-            m_csv->flush();
-        }
-        if (m_count > 0 && m_good >= m_count)
+        if (m_session.options().count > 0 && m_session.tally().good >= m_session.options().count)
             stop({});
+    }
+
+    // Said once a failing spell: the rows are kept and written as soon as the file takes them.
+    void noteLog()
+    {
+        const bool failing = !m_session.logError().isEmpty();
+        if (failing && !m_told) {
+            m_ctx.err << QStringLiteral("raskladka-cli: журнал не записывается: %1: %2; строки будут записаны, как "
+                                        "только файл можно будет записать\n")
+                             .arg(m_session.logPath(), m_session.logError());
+            m_ctx.err.flush();
+        }
+        m_told = failing;
     }
 
     void stop(const QString& why)
     {
-        if (!why.isEmpty() && !m_engine.stopping()) {
+        if (!why.isEmpty() && !m_session.stopping()) {
             m_ctx.err << why << "\n";
             m_ctx.err.flush();
         }
-        m_engine.stop();
+        m_session.stop();
     }
 
     CliContext& m_ctx;
-    StationEngine& m_engine;
-    int m_count;
-    QFile* m_csv;
+    StationSession& m_session;
     QEventLoop m_loop;
-    int m_good = 0;
-    int m_bad = 0;
+    bool m_told = false;
 };
 
 int run(CliContext& ctx)
 {
-    // --port is known only to say that station finds the ports itself.
-    const CliOptions parsed(ctx, {{"--port P", ""}});
-    TransferOptions options;
+    // --port is known only to say that station finds the ports itself; --verify,
+    // once needed, is what it does anyway, and is still taken.
+    const CliOptions parsed(ctx, {{"--port P", ""}, {"--verify", ""}});
+    StationSession session;
+    StationOptions& options = session.options();
     if (const QString error = parsed.transferError(options.timings); !error.isEmpty())
         return cliUsage(ctx, error);
-    const bool verify = parsed.isSet(QStringLiteral("verify"));
+    options.verify = !parsed.isSet(QStringLiteral("no-verify"));
     const QString countText = parsed.value(QStringLiteral("count"));
     const QString csvPath = parsed.value(QStringLiteral("log"));
     bool countOk = true;
-    const int count = countText.isEmpty() ? 0 : countText.toInt(&countOk);
-    if (!countOk || count < 0 || (!countText.isEmpty() && count == 0))
+    options.count = countText.isEmpty() ? 0 : countText.toInt(&countOk);
+    if (!countOk || options.count < 0 || (!countText.isEmpty() && options.count == 0))
         return cliUsage(ctx, QStringLiteral("--count ожидает число клавиатур от 1"));
     if (parsed.isSet(QStringLiteral("port")))
         return cliUsage(ctx, QStringLiteral("station сама находит порты клавиатур"));
+    if (parsed.isSet(QStringLiteral("verify")) && !options.verify)
+        return cliUsage(ctx, QStringLiteral("--verify и --no-verify вместе"));
     QByteArray image;
-    if (const int status = takeImageArgument(ctx, parsed.positional(), verify, options.timings, image); status >= 0)
+    if (const int status = takeImageArgument(ctx, parsed.positional(), options.verify, options.timings, image);
+        status >= 0)
         return status;
-    QFile csv(csvPath);
-    if (!csvPath.isEmpty() && !openStationLog(csv))
-        return cliFail(ctx, ExitInvalid, csvPath + QStringLiteral(": ") + csv.errorString());
-    StationEngine engine(image, options.timings, verify);
-    Station station(ctx, engine, count, csvPath.isEmpty() ? nullptr : &csv);
-    return station.run();
+    // A log in a folder that is not there is a slip in its name, told before any
+    // keyboard is programmed; any other fault the station outlives.
+    if (!csvPath.isEmpty() && !QFileInfo(csvPath).absoluteDir().exists())
+        return cliFail(ctx, ExitInvalid, csvPath + QStringLiteral(": ") + fileProblemText(csvPath, {}));
+    session.setLogPath(csvPath);
+    Station station(ctx, session);
+    return station.run(image);
 }
 }  // namespace
 
 static CliCommand reg{
-    "station", "station FILE [--verify] [--count N] [--log FILE.csv] [--answer-wait MS] [--reboot-wait MS] "
+    "station", "station FILE [--no-verify] [--count N] [--log FILE.csv] [--answer-wait MS] [--reboot-wait MS] "
                "[--read-wait MS]",
     "Program each keyboard as it is plugged in.",
     "Programs each keyboard as soon as it appears, as upload does, printing a line per keyboard with the "
@@ -120,20 +138,23 @@ static CliCommand reg{
     "exists. Ports are looked at when udev tells of a change, and every 500 ms.\n\n"
     "A keyboard pulled out during its transfer or read-back fails at once, and the next one in that socket is "
     "programmed as soon as it appears. One that leaves during its restart wait and comes back in time is the "
-    "same keyboard: not programmed again and, with --verify, read back once it is there. Where the port "
+    "same keyboard: not programmed again and read back once it is there. Where the port "
     "reports a USB serial number and another comes back, the first keyboard's row says it was removed and the "
-    "new one is programmed. Without a serial number and without --verify, a keyboard swapped in during the "
-    "restart wait cannot be told from one that restarted: use --verify at a station.\n\n"
+    "new one is programmed. Without a serial number and with --no-verify, a keyboard swapped in during the "
+    "restart wait cannot be told from one that restarted.\n\n"
     "It goes on until N keyboards were programmed, or Ctrl-C, which lets the transfers in flight finish "
     "first (a second Ctrl-C ends them, with a row \"прервано\" each); then it prints the tally.",
-    {{"--verify", "Read each image back after the restart wait and compare it, as upload --verify does."},
+    {{"--no-verify", "Do not read each image back after the restart wait to compare it, as upload --verify "
+                     "does (the default)."},
      {"--count N", "Stop once N keyboards were programmed (N from 1)."},
      {"--log FILE.csv", "Append a row per keyboard: time,port,result,checksum,seconds,verified (port is the "
-                        "socket; verified is да or нет with --verify, empty without); a new or empty file gets "
-                        "that header first."},
+                        "socket; verified is да or нет, empty with --no-verify); a new or empty file gets "
+                        "that header first. Rows the file does not take are kept and written as soon as it "
+                        "does; standard error says so once."},
      {"--answer-wait MS", "Time between the last byte sent and reading the answer (default 5000)."},
      {"--reboot-wait MS", "Time the keyboard is given to restart (default 5000)."},
-     {"--read-wait MS", "With --verify: time between the read request and reading the image (default 3500)."}},
-    "0  no keyboard failed\n1  a keyboard failed, FILE is not valid, or the log cannot be opened\n"
+     {"--read-wait MS", "Unless --no-verify: time between the read request and reading the image (default 3500)."}},
+    "0  no keyboard failed\n1  a keyboard failed, FILE is not valid, the log's folder is missing, or rows "
+    "were left unwritten\n"
     "2  usage error",
     run};

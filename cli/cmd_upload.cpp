@@ -6,7 +6,7 @@
 #include "consoletransfer.h"
 #include "imagecheck.h"
 #include "keyimage.h"
-#include "stationengine.h"
+#include "stationsession.h"
 #include "uploadreport.h"
 
 #include <QEventLoop>
@@ -17,7 +17,7 @@ namespace {
 int uploadOne(CliContext& ctx, QByteArray image, const TransferOptions& options, bool verify)
 {
     if (resolveTransferPort(options).isEmpty())
-        return cliFail(ctx, ExitInvalid, QStringLiteral("Порт загрузки не обнаружен"));
+        return cliFail(ctx, ExitInvalid, QString::fromUtf16(NoPortText));
     const QByteArray sent = image;
     if (!runTransfer(TransferKind::Upload, reinterpret_cast<uint8_t*>(image.data()), options, ctx.err)) {
         ctx.err << QStringLiteral("raskladka-cli: раскладка не загружена\n");
@@ -37,20 +37,21 @@ int uploadMany(CliContext& ctx, const QByteArray& image, const QStringList& port
                bool verify)
 {
     QEventLoop loop;
-    StationEngine engine(image, options.timings, verify);
+    StationSession session;
+    session.options().timings = options.timings;
+    session.options().verify = verify;
     QStringList failed;
-    int total = 0;
-    QObject::connect(&engine, &StationEngine::keyboardDone, &loop, [&](const UploadResult& r) {
+    QObject::connect(&session, &StationSession::keyboardDone, &loop, [&](const UploadResult& r) {
         ctx.out << resultLine(r) << "\n";
         ctx.out.flush();
-        ++total;
         if (!r.ok)
             failed << r.port;
     });
-    QObject::connect(&engine, &StationEngine::idle, &loop, &QEventLoop::quit);
-    engine.programOnce(ports);
+    QObject::connect(&session, &StationSession::idle, &loop, &QEventLoop::quit);
+    session.programOnce(image, ports);
     loop.exec();
-    ctx.out << summaryLine(total - int(failed.size()), total, failed) << "\n";
+    const StationTally& tally = session.tally();
+    ctx.out << summaryLine(tally.good, tally.good + tally.bad, failed) << "\n";
     return failed.isEmpty() ? ExitOk : ExitInvalid;
 }
 
@@ -74,7 +75,7 @@ int run(CliContext& ctx)
     if (allPorts)
         ports = portsToProgram(ports, true);
     if (ports.isEmpty())
-        return cliFail(ctx, ExitInvalid, QStringLiteral("Порт загрузки не обнаружен"));
+        return cliFail(ctx, ExitInvalid, QString::fromUtf16(NoPortText));
     return uploadMany(ctx, image, ports, options, verify);
 }
 }  // namespace

@@ -65,9 +65,9 @@ QString socketText(const QString& socket, const QString& device)
 
 QString resultLine(const UploadResult& r)
 {
-    const QString reason = r.reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(r.reason);
-    return QStringLiteral("%1: %2%3, %4 с, контрольная сумма %5")
-        .arg(socketText(r.port, r.device), r.outcome, reason, QString::number(r.seconds, 'f', 1), hexCode0x(r.checksum));
+    return QStringLiteral("%1: %2, %3 с, контрольная сумма %4")
+        .arg(socketText(r.port, r.device), outcomeWithReason(r), QString::number(r.seconds, 'f', 1),
+             hexCode0x(r.checksum));
 }
 
 QString summaryLine(int programmed, int total, const QStringList& failed)

@@ -2,7 +2,8 @@
 // What upload and station share: the image to send, which ports, and how each
 // keyboard fared, in one line a keyboard.
 #include "clicommand.h"
-#include "uploadjob.h"
+#include "keyboardprotocol.h"
+#include "stationoutcome.h"
 
 #include <QByteArray>
 #include <QStringList>

@@ -33,7 +33,7 @@ bool firstBadKey(const LeReader& in, QPoint& key, uint8_t& count)
     for (int c = 0; c < KeyCols; ++c)
         for (int r = 0; r < KeyRows; ++r) {
             const uint8_t n = in.u8(BtvOffset::keyMap(c, r));
-            if (n > 5) {
+            if (n > MaxKeyCodes) {
                 key = QPoint(c, r);
                 count = n;
                 return true;
@@ -84,7 +84,7 @@ ButtonViewLoad loadButtonViewFile(const QByteArray& bytes, KeyMapImgClass& model
             for (int i = 0; i < TKeyMap::Size; ++i)
                 raw[i] = in.u8(BtvOffset::keyMap(c, r) + i);
             const TKeyMap map = TKeyMap::fromBytes(raw);
-            if (map.count > 5) {
+            if (map.count > MaxKeyCodes) {
                 load.badKey = QPoint(c, r);
                 return load;
             }

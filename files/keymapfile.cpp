@@ -42,7 +42,7 @@ KeymapFileCheck checkKeymapFile(const QByteArray& bytes)
         check.status = KeymapFileCheck::BadChecksum;
     for (int s = 0; s < ImageSlots; ++s) {
         const uint8_t count = image[s * TKeyMap::Size];
-        if (count > 5) {
+        if (count > MaxKeyCodes) {
             check.badSlot = s;
             check.badCount = count;
             break;

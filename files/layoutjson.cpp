@@ -1,4 +1,5 @@
 #include "layoutjson.h"
+#include "hexcodes.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -40,10 +41,9 @@ void appendString(QByteArray& out, const QString& s)
     out += '"';
 }
 
-QByteArray colourText(TColor c)
+QByteArray quotedColour(TColor c)
 {
-    return "\"#" + QByteArray::number(c.red, 16).rightJustified(2, '0') + QByteArray::number(c.green, 16).rightJustified(2, '0') +
-           QByteArray::number(c.blue, 16).rightJustified(2, '0') + '"';
+    return '"' + colourText(c).toLatin1() + '"';
 }
 
 QByteArray boolText(bool b) { return b ? "true" : "false"; }
@@ -53,15 +53,15 @@ void appendKey(QByteArray& out, const KeyData& k, int c, int r)
     const TKeyMap& map = k.keymap;
     out += "    {\"col\": " + QByteArray::number(c) + ", \"row\": " + QByteArray::number(r) +
            ", \"count\": " + QByteArray::number(map.count) + ", \"pairs\": [";
-    for (int j = 0; j < 5; ++j)
+    for (int j = 0; j < MaxKeyCodes; ++j)
         out += (j ? ", [" : "[") + QByteArray::number(map.pairs[j].modifiers) + ", " + QByteArray::number(map.pairs[j].code) + "]";
-    out += "], \"link\": " + boolText(k.link) + ", \"background\": " + colourText(k.background) +
+    out += "], \"link\": " + boolText(k.link) + ", \"background\": " + quotedColour(k.background) +
            ",\n     \"lines\": [\n";
     for (int l = 0; l < LabelLines; ++l) {
         const KeyLine& line = k.lines[l];
         out += "      {\"text\": ";
         appendString(out, line.text);
-        out += ", \"color\": " + colourText(line.colour) + ", \"x\": " + QByteArray::number(line.pos.x) +
+        out += ", \"color\": " + quotedColour(line.colour) + ", \"x\": " + QByteArray::number(line.pos.x) +
                ", \"y\": " + QByteArray::number(line.pos.y) + ", \"size\": " + QByteArray::number(line.size) +
                ", \"style\": " + QByteArray::number(int32_t(line.style)) +
                ", \"vertical\": " + boolText(line.vertical) + (l + 1 < LabelLines ? "},\n" : "}\n");
@@ -199,13 +199,13 @@ public:
             return false;
         c = int(col);
         r = int(row);
-        if (!integer(o["count"], join(place, "count"), 0, 5, count))
+        if (!integer(o["count"], join(place, "count"), 0, MaxKeyCodes, count))
             return false;
         out.keymap.count = uint8_t(count);
         QJsonArray pairs;
-        if (!array(o["pairs"], join(place, "pairs"), 5, pairs))
+        if (!array(o["pairs"], join(place, "pairs"), MaxKeyCodes, pairs))
             return false;
-        for (int j = 0; j < 5; ++j) {
+        for (int j = 0; j < MaxKeyCodes; ++j) {
             const QString at = index(join(place, "pairs"), j);
             QJsonArray pair;
             if (!array(pairs[j], at, 2, pair) || !byte(pair[0], index(at, 0), out.keymap.pairs[j].modifiers) ||

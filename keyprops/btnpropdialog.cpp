@@ -164,7 +164,7 @@ void BtnPropDialog::loadKey(int col, int row, KeyMapImgClass* model)
         ui->lineEdit->setText(storedLine1);
     for (int i = 1; i < LabelLines; ++i)
         ui->lines[i].text->setText(model->getBtnName(col, row, i));
-    for (int j = 1; j < 5; ++j)
+    for (int j = 1; j < MaxKeyCodes; ++j)
         showCode(j, loadedKeyMap.pairs[j].code);
 
     ui->label_10->setText(QString::asprintf("%d", col + 1));
@@ -241,9 +241,9 @@ void BtnPropDialog::linkFirstCodeName()
 
 void BtnPropDialog::on_comboBox_currentIndexChanged(int n)
 {
-    if (n < 0 || n > 5)
+    if (n < 0 || n > MaxKeyCodes)
         return;
-    for (int r = 0; r < 5; ++r) {
+    for (int r = 0; r < MaxKeyCodes; ++r) {
         const auto& cr = ui->codeRows[r];
         for (QWidget* w : {static_cast<QWidget*>(cr.frame), static_cast<QWidget*>(cr.number),
                            static_cast<QWidget*>(cr.selector), static_cast<QWidget*>(cr.value)})
@@ -287,7 +287,7 @@ TKeyMap BtnPropDialog::currentKeyMap() const
     TKeyMap map;
     int count = ui->comboBox->currentIndex();
     if (count < 0)
-        count = std::min<int>(loadedKeyMap.count, 5);
+        count = std::min<int>(loadedKeyMap.count, MaxKeyCodes);
     map.count = uint8_t(count);
     for (int j = 0; j < count; ++j)
         map.pairs[j].code = codeOfRow(j);
@@ -356,7 +356,7 @@ void BtnPropDialog::resetKey()
     showCode(0, 0);
     for (const auto& line : ui->lines)
         line.text->clear();
-    for (int j = 1; j < 5; ++j)
+    for (int j = 1; j < MaxKeyCodes; ++j)
         showCode(j, 0);
     ui->comboBox->setCurrentIndex(0);
     for (const auto& line : ui->lines) {

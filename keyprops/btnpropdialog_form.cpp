@@ -63,7 +63,7 @@ struct CodeRowDef {
     int maxVisibleItems;
 };
 
-const CodeRowDef CodeRowDefs[5] = {
+const CodeRowDef CodeRowDefs[MaxKeyCodes] = {
     {FORM_FIELD(frame_2), FORM_FIELD(label_5), FORM_FIELD(comboBox_3), FORM_FIELD(label_7), 48},
     {FORM_FIELD(frame_3), FORM_FIELD(label_11), FORM_FIELD(comboBox_5), FORM_FIELD(label_12), 32},
     {FORM_FIELD(frame_4), FORM_FIELD(label_15), FORM_FIELD(comboBox_7), FORM_FIELD(label_16), 32},
@@ -211,9 +211,9 @@ void Ui_BtnPropDialog::setupUi(QDialog* dialog)
 
     comboBox = make(*this, Field<QComboBox>{&Form::comboBox, "comboBox"}, dialog, QRect(230, 70, 91, 21));
     comboBox->setFont(value);
-    addNumberItems(comboBox, 0, 5);
+    addNumberItems(comboBox, 0, MaxKeyCodes);
 
-    for (int n = 0; n < 5; ++n) {
+    for (int n = 0; n < MaxKeyCodes; ++n) {
         const CodeRowDef& def = CodeRowDefs[n];
         CodeRow& r = codeRows[n];
         r.frame = make(*this, def.frame, groupBox, shifted(CodeFrame, CodeRowTop + CodeRowStep * n));

@@ -125,7 +125,7 @@ public:
         QComboBox* selector;
         QLabel* value;
     };
-    CodeRow codeRows[5];
+    CodeRow codeRows[MaxKeyCodes];
 
     struct LabelLine {
         QLabel* number;

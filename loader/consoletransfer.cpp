@@ -7,7 +7,6 @@
 #include "serialportlink.h"
 
 #include <QEventLoop>
-#include <QRegularExpression>
 
 #include <memory>
 
@@ -24,11 +23,13 @@ public:
 
     QString currentPortName() const override { return m_port; }
     void clearLog() override {}
+    void appendDump(const QString& line) override
+    {
+        if (m_verbose)
+            appendLog(line);
+    }
     void appendLog(const QString& line) override
     {
-        static const QRegularExpression dump(QStringLiteral("^([0-9A-F]{2} )+$"));
-        if (!m_verbose && dump.match(line).hasMatch())
-            return;
         endProgressLine();
         m_err << line << "\n";
         m_err.flush();
@@ -87,42 +88,25 @@ bool runTransfer(TransferKind kind, uint8_t* image, const TransferOptions& optio
     ConsoleView view(port, options.verbose, err);
     LoaderMachine machine(link, &view, options.timings);
     machine.setImage(image);
-    if (kind == TransferKind::ReadBack)
-        machine.procevent(LoaderMachine::EvReadMode);
-    const int idle = machine.state();
 
-    machine.procevent(LoaderMachine::EvPortButton);
-    if (machine.state() == idle) {
-        // The log already says what went wrong; the system may know why.
-        const QString why = link->errorString();
-        if (!port.isEmpty() && !why.isEmpty())
-            err << port << ": " << why << "\n";
-        err.flush();
-        return false;
-    }
-
-    bool ok = false;
     bool finished = false;
     QEventLoop loop;
-    QObject::connect(&machine, &LoaderMachine::transferFinished, &loop, [&](bool result) {
-        ok = result;
+    QObject::connect(&machine, &LoaderMachine::finished, &loop, [&] {
         finished = true;
         loop.quit();
     });
-    const int open = machine.state();
-    machine.procevent(LoaderMachine::EvLoadButton);
-    if (machine.state() == open)
-        return false;
-    // A refused write ends the transfer inside the button press already.
+    if (kind == TransferKind::Upload)
+        machine.upload(port);
+    else
+        machine.readBack(port);
+    // A port that would not open, or a refused write, ends it inside the call already.
     if (!finished)
         loop.exec();
     view.endProgressLine();
-    // A refused write has a reason the system knows ("Input/output error" once unplugged).
-    if (!ok && machine.failure() == QString::fromUtf16(WriteFailedText)) {
-        const QString why = link->errorString();
-        if (!why.isEmpty())
-            err << port << ": " << why << "\n";
-    }
+    // The log says what went wrong; the system may know why ("Input/output error" once unplugged).
+    const TransferResult& r = machine.result();
+    if (!port.isEmpty() && !r.systemReason.isEmpty())
+        err << port << ": " << r.systemReason << "\n";
     err.flush();
-    return ok;
+    return r.ok();
 }

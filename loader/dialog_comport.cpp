@@ -41,7 +41,7 @@ Dialog_COMport::Dialog_COMport(QWidget* parent, PortSource* source, LoaderTiming
         fillPortList(system);
     }
     if (ui->portBox->count() == 0)
-        appendLog(QStringLiteral("Порт загрузки не обнаружен"));
+        appendLog(QString::fromUtf16(NoPortText));
 
     if (link) {
         m_link = link;

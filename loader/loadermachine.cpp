@@ -2,37 +2,50 @@
 #include "hexcodes.h"
 
 #include "bytelink.h"
-#include "keyimage.h"
 #include "loaderview.h"
+#include "waitclock.h"
 
 #include <cstring>
 
+using namespace KeyboardProtocol;
+
 namespace {
 constexpr int BytesPerLogLine = 11;
-constexpr int AnswerSize = 5;
-// Where the keyboard keeps the layout; its answer must name this address.
-constexpr uint8_t LayoutAddress[4] = {0x00, 0x68, 0x00, 0x00};
-constexpr uint8_t ReadCommand = 0x42;
+
+TransferResult failed(TransferOutcome outcome, QByteArray expected = {}, QByteArray received = {})
+{
+    TransferResult r;
+    r.outcome = outcome;
+    r.expected = std::move(expected);
+    r.received = std::move(received);
+    return r;
+}
 
 // A byte of the log's dump, with the space that separates it from the next.
 QString hexByte(uint8_t b) { return hexCode(b) + QLatin1Char(' '); }
 }  // namespace
 
-LoaderMachine::LoaderMachine(ByteLink* link, LoaderView* view, LoaderTimings timings, QObject* parent)
-    : QObject(parent), m_link(link), m_view(view), m_timings(timings)
+LoaderMachine::LoaderMachine(ByteLink* link, LoaderView* view, LoaderTimings timings, QObject* parent,
+                             WaitClock* clock)
+    : QObject(parent), m_link(link), m_view(view), m_timings(timings),
+      m_wait((clock ? *clock : systemClock()).timer())
 {
-    m_wait.setSingleShot(true);
-    // A coarse timer may end up to 5% early; the keyboard needs its full time.
-    m_wait.setTimerType(Qt::PreciseTimer);
-    connect(&m_wait, &QTimer::timeout, this, &LoaderMachine::onWaitExpired);
+    m_wait->onTimeout = [this] { procevent(EvTimeout); };
     startWait(m_timings.initialMs);
+}
+
+LoaderMachine::~LoaderMachine() = default;
+
+bool LoaderMachine::waiting() const
+{
+    return m_wait->isActive();
 }
 
 void LoaderMachine::startWait(int ms)
 {
     // Restarting the one timer drops whatever wait was pending: an older wait
     // must never cut a newer one short.
-    m_wait.start(ms);
+    m_wait->start(ms);
 }
 
 void LoaderMachine::setState(int state)
@@ -41,11 +54,39 @@ void LoaderMachine::setState(int state)
         return;
     m_state = state;
     emit stateChanged(state);
+    switch (state) {
+    case UploadAwaitAnswer: emit stageChanged(TransferStage::AwaitingAnswer); break;
+    case UploadAwaitReboot: emit stageChanged(TransferStage::Restarting); break;
+    case ReadAwaitData: emit stageChanged(TransferStage::Verifying); break;
+    default: break;
+    }
 }
 
-void LoaderMachine::onWaitExpired()
+void LoaderMachine::end(const TransferResult& result)
 {
-    procevent(EvTimeout);
+    m_result = result;
+    emit finished(m_result);
+}
+
+bool LoaderMachine::upload(const QString& port)
+{
+    if (!m_image || (m_state != UploadIdle && m_state != ReadIdle))
+        return false;
+    setState(UploadIdle);
+    if (openPort(UploadPortOpen, false, port))
+        sendImage();
+    return true;
+}
+
+bool LoaderMachine::readBack(const QString& port)
+{
+    if (!m_image || (m_state != UploadIdle && m_state != ReadIdle))
+        return false;
+    if (m_state == UploadIdle)
+        procevent(EvReadMode);
+    if (openPort(ReadPortOpen, true, port))
+        requestImage();
+    return true;
 }
 
 void LoaderMachine::procevent(int event)
@@ -53,7 +94,7 @@ void LoaderMachine::procevent(int event)
     switch (m_state) {
     case UploadIdle:
         if (event == EvPortButton)
-            openPort(UploadPortOpen, false);
+            openPort(UploadPortOpen, false, m_view->currentPortName());
         else if (event == EvReadMode) {
             m_view->setTransferButtonText(QStringLiteral("ВЫГРУЗИТЬ РАСКЛАДКУ"));
             setState(ReadIdle);
@@ -78,11 +119,12 @@ void LoaderMachine::procevent(int event)
             m_view->appendLog(QStringLiteral("Готово!"));
             resetControls();
             emit transferFinished(true);
+            end({});
         }
         break;
     case ReadIdle:
         if (event == EvPortButton)
-            openPort(ReadPortOpen, true);
+            openPort(ReadPortOpen, true, m_view->currentPortName());
         break;
     case ReadPortOpen:
         if (event == EvLoadButton && m_image)
@@ -100,22 +142,26 @@ void LoaderMachine::procevent(int event)
     }
 }
 
-void LoaderMachine::openPort(State openState, bool resetOnFailure)
+// True with the port open and the machine in `openState`; otherwise the
+// transfer has ended and finished() said so.
+bool LoaderMachine::openPort(State openState, bool resetOnFailure, const QString& name)
 {
     m_view->clearLog();
     m_view->resetProgress();
-    const QString name = m_view->currentPortName();
     if (name.isEmpty()) {
-        m_view->appendLog(QStringLiteral("Порт загрузки не обнаружен"));
-        return;
+        m_view->appendLog(QString::fromUtf16(NoPortText));
+        end(failed(TransferOutcome::NoPort));
+        return false;
     }
     if (!m_link->open(name)) {
         closePort();
         if (resetOnFailure)
             resetControls();
-        m_failure = QStringLiteral("Ошибка открытия порта");
-        m_view->appendLog(m_failure);
-        return;
+        TransferResult r = failed(TransferOutcome::OpenFailed);
+        r.systemReason = m_link->errorString();
+        m_view->appendLog(loaderText(r.outcome));
+        end(r);
+        return false;
     }
     m_view->appendLog(QStringLiteral("Порт открыт."));
     m_view->setTransferButtonEnabled(true);
@@ -123,6 +169,7 @@ void LoaderMachine::openPort(State openState, bool resetOnFailure)
     m_view->setTransferButtonText(openState == UploadPortOpen ? QStringLiteral("ЗАГРУЗИТЬ РАСКЛАДКУ")
                                                               : QStringLiteral("ВЫГРУЗИТЬ РАСКЛАДКУ"));
     setState(openState);
+    return true;
 }
 
 void LoaderMachine::closePort()
@@ -146,53 +193,57 @@ void LoaderMachine::sendImage()
     m_view->setExitButtonEnabled(false);
     m_view->setPortButtonEnabled(false);
     m_view->setTransferButtonEnabled(false);
-    m_failure.clear();
+    m_result = {};
+    emit stageChanged(TransferStage::Sending);
 
-    const QString writeFailed = QString::fromUtf16(WriteFailedText);
     QString line;
     for (int i = 0; i < ImageSize; ++i) {
         if (!m_link->writeByte(m_image[i])) {
             // The log shows what went out, the line begun included; the bar
             // stays on the last byte written.
             if (!line.isEmpty())
-                m_view->appendLog(line);
-            failUpload(writeFailed, QStringLiteral("ОШИБКА НЕТ ОТВЕТА"));
+                m_view->appendDump(line);
+            failUpload(failed(TransferOutcome::WriteFailed), QStringLiteral("ОШИБКА НЕТ ОТВЕТА"));
             return;
         }
         line += hexByte(m_image[i]);
         if ((i + 1) % BytesPerLogLine == 0) {
-            m_view->appendLog(line);
+            m_view->appendDump(line);
             line.clear();
         }
         m_view->setProgress(i);
     }
     // The checksum gets a line of its own; the partial line holding it is dropped.
-    m_view->appendLog(hexByte(m_image[ImageChecksumOffset]));
+    m_view->appendDump(hexByte(m_image[ImageChecksumOffset]));
 
     // The answer wait is measured from the moment the keyboard has the whole
     // image, not from when it was queued on the host; no earlier wait may end
     // it meanwhile. Bytes that never leave the host are a failed write too.
     setState(UploadAwaitAnswer);
-    m_wait.stop();
+    m_wait->stop();
     m_link->drainThen(this, [this](bool drained) {
         if (drained)
             startWait(m_timings.answerMs);
         else
-            failUpload(QString::fromUtf16(WriteFailedText), QStringLiteral("ОШИБКА НЕТ ОТВЕТА"));
+            failUpload(failed(TransferOutcome::WriteFailed), QStringLiteral("ОШИБКА НЕТ ОТВЕТА"));
     });
 }
 
-void LoaderMachine::failUpload(const QString& reason, const QString& buttonText, const QString& hint)
+void LoaderMachine::failUpload(const TransferResult& result, const QString& buttonText, const QString& hint)
 {
-    m_failure = reason;
-    m_view->appendLog(reason);
+    TransferResult r = result;
+    if (r.portFault())
+        r.systemReason = m_link->errorString();
+    m_view->appendLog(loaderText(r.outcome));
     if (!hint.isEmpty())
         m_view->appendLog(hint);
     m_view->setTransferButtonText(buttonText);
     closePort();
     resetControls();
     setState(UploadIdle);
+    m_result = r;
     emit transferFinished(false);
+    end(r);
 }
 
 void LoaderMachine::examineUploadAnswer()
@@ -202,7 +253,7 @@ void LoaderMachine::examineUploadAnswer()
     if (m_link->bytesAvailable() >= AnswerSize)
         answer = m_link->readAll();
     if (answer.size() < AnswerSize) {
-        failUpload(QStringLiteral("Ответ не получен."), QStringLiteral("ОШИБКА НЕТ ОТВЕТА"),
+        failUpload(failed(TransferOutcome::NoAnswer, {}, answer), QStringLiteral("ОШИБКА НЕТ ОТВЕТА"),
                    QStringLiteral("Повторите попытку."));
         return;
     }
@@ -210,12 +261,17 @@ void LoaderMachine::examineUploadAnswer()
     m_view->appendLog(QStringLiteral("Ответ принят."));
     // Only the first five bytes are the answer; anything after them is dropped.
     if (uint8_t(answer[0]) != m_image[ImageChecksumOffset]) {
-        failUpload(QStringLiteral("Ошибка суммы"), QStringLiteral("ОШИБКА СУММЫ"));
+        failUpload(failed(TransferOutcome::ChecksumMismatch, QByteArray(1, char(m_image[ImageChecksumOffset])),
+                          answer.left(1)),
+                   QStringLiteral("ОШИБКА СУММЫ"));
         return;
     }
     m_view->appendLog(QStringLiteral("Контрольная сумма совпала."));
     if (std::memcmp(answer.constData() + 1, LayoutAddress, sizeof LayoutAddress) != 0) {
-        failUpload(QStringLiteral("Ошибка адреса"), QStringLiteral("ОШИБКА АДРЕСА"));
+        failUpload(failed(TransferOutcome::AddressMismatch,
+                          QByteArray(reinterpret_cast<const char*>(LayoutAddress), sizeof LayoutAddress),
+                          answer.mid(1, sizeof LayoutAddress)),
+                   QStringLiteral("ОШИБКА АДРЕСА"));
         return;
     }
     m_view->setTransferButtonText(QStringLiteral("OK!"));
@@ -227,22 +283,22 @@ void LoaderMachine::examineUploadAnswer()
 
 void LoaderMachine::requestImage()
 {
-    m_failure.clear();
-    QByteArray request(2, '\0');
-    request[0] = char(ReadCommand);
-    request[1] = char(crc8(&ReadCommand, 1));
+    m_result = {};
+    const char requestBytes[] = {char(ReadCommand), char(ReadCommandCrc)};
+    const QByteArray request(requestBytes, sizeof requestBytes);
     const auto refused = [this] {
         // No request reached the keyboard: nothing to wait for.
-        m_failure = QString::fromUtf16(WriteFailedText);
-        m_view->appendLog(m_failure);
-        endReadBack(false);
+        TransferResult r = failed(TransferOutcome::WriteFailed);
+        r.systemReason = m_link->errorString();
+        m_view->appendLog(loaderText(r.outcome));
+        endReadBack(r);
     };
     if (!m_link->write(request)) {
         refused();
         return;
     }
     setState(ReadAwaitData);
-    m_wait.stop();
+    m_wait->stop();
     m_link->drainThen(this, [this, refused](bool drained) {
         if (!drained) {
             refused();
@@ -259,7 +315,7 @@ void LoaderMachine::logHexLines(const QByteArray& bytes, int count)
     for (int i = 0; i < count; ++i) {
         line += hexByte(uint8_t(bytes[i]));
         if ((i + 1) % BytesPerLogLine == 0) {
-            m_view->appendLog(line);
+            m_view->appendDump(line);
             line.clear();
         }
     }
@@ -271,10 +327,10 @@ void LoaderMachine::examineReadAnswer()
     if (m_link->bytesAvailable() >= ImageSize)
         data = m_link->readAll();
     if (data.size() < ImageSize) {
-        m_failure = QStringLiteral("Не удалось выгрузить раскладку.");
-        m_view->appendLog(m_failure);
+        const TransferResult r = failed(TransferOutcome::ImageShort, {}, data);
+        m_view->appendLog(loaderText(r.outcome));
         m_view->appendLog(QStringLiteral("Повторите попытку."));
-        endReadBack(false);
+        endReadBack(r);
         return;
     }
     m_view->appendLog(QStringLiteral("Данные приняты."));
@@ -282,9 +338,9 @@ void LoaderMachine::examineReadAnswer()
     logHexLines(data, ImageSlots * BytesPerLogLine);
     const auto* received = reinterpret_cast<const uint8_t*>(data.constData());
     if (!imageChecksumValid(received)) {
-        m_failure = QStringLiteral("Ошибка контрольной суммы.");
-        m_view->appendLog(m_failure);
-        endReadBack(false);
+        const TransferResult r = failed(TransferOutcome::ImageChecksumBad, {}, data.left(ImageSize));
+        m_view->appendLog(loaderText(r.outcome));
+        endReadBack(r);
         return;
     }
     m_view->appendLog(QStringLiteral("Контрольная сумма совпала."));
@@ -292,15 +348,17 @@ void LoaderMachine::examineReadAnswer()
     std::memcpy(m_image, received, ImageSize);
     m_view->appendLog(QStringLiteral("Раскладка получена."));
     emit sendmsg(QStringLiteral("KEYMAPREADOK"));
-    endReadBack(true);
+    endReadBack({});
 }
 
 // Every read-back ends here, the transfer button's text as it was (the mode's own).
-void LoaderMachine::endReadBack(bool ok)
+void LoaderMachine::endReadBack(const TransferResult& result)
 {
     closePort();
     resetControls();
     m_view->setTransferButtonText(QStringLiteral("ВЫГРУЗИТЬ РАСКЛАДКУ"));
     setState(ReadIdle);
-    emit transferFinished(ok);
+    m_result = result;
+    emit transferFinished(result.ok());
+    end(result);
 }

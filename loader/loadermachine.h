@@ -1,30 +1,21 @@
 #pragma once
+#include "keyboardprotocol.h"
+#include "transferresult.h"
+
 #include <QObject>
-#include <QTimer>
 
 #include <cstdint>
+#include <memory>
 
 class ByteLink;
 class LoaderView;
+class WaitClock;
+class WaitTimer;
 
-// Logged when the port refuses a write: the keyboard cannot have the image (or
-// the request), so the transfer ends at once instead of waiting for an answer.
-inline constexpr char16_t WriteFailedText[] = u"Ошибка записи в порт";
-
-// How long the protocol waits. The defaults are the keyboard's timing; only
-// tests and slow or fast hardware have reason to pass others.
-struct LoaderTimings {
-    int initialMs = 1000;  // started at construction; expires harmlessly
-    int answerMs = 5000;   // after the last image byte, before the answer is read
-    int rebootMs = 5000;   // while the keyboard restarts after a good upload
-    int readMs = 3500;     // after the read request, before the image is read
-};
-
-// The keyboard transfer protocol as one state machine: procevent() takes a
-// button press, a mode change or the end of a wait, and moves between the
-// states below. It owns no port and no controls: it talks through a ByteLink
-// and reports through a LoaderView, so the dialog and the command-line tool
-// drive the same machine.
+// The keyboard transfer protocol as one state machine. The loader dialog drives
+// it by its buttons through procevent(); everything else calls upload() or
+// readBack() and is told the typed result by finished(). It owns no port and no
+// controls: it talks through a ByteLink and reports through a LoaderView.
 class LoaderMachine : public QObject
 {
     Q_OBJECT
@@ -48,22 +39,32 @@ public:
         EvUploadMode = 9,
     };
 
-    // `link` and `view` are borrowed and must outlive the machine. The initial
-    // wait starts here.
-    LoaderMachine(ByteLink* link, LoaderView* view, LoaderTimings timings = {}, QObject* parent = nullptr);
+    // `link`, `view` and `clock` are borrowed and must outlive the machine; the
+    // clock defaults to the event loop's. The initial wait starts here.
+    LoaderMachine(ByteLink* link, LoaderView* view, LoaderTimings timings = {}, QObject* parent = nullptr,
+                  WaitClock* clock = nullptr);
+    ~LoaderMachine() override;
 
     // The 881-byte image: read by an upload, overwritten by a good read-back.
     // Borrowed; without one the transfer button does nothing.
     void setImage(uint8_t* image) { m_image = image; }
     uint8_t* image() const { return m_image; }
 
+    // Opens `port` and sends the image, or requests the keyboard's; false (and
+    // nothing done) while a transfer is under way or without an image. Every
+    // transfer begun ends with finished(), a port that would not open included.
+    bool upload(const QString& port);
+    bool readBack(const QString& port);
+    // How the last transfer ended.
+    const TransferResult& result() const { return m_result; }
+
     int state() const { return m_state; }
     const LoaderTimings& timings() const { return m_timings; }
     // Whether a wait is pending (its expiry will deliver EvTimeout).
-    bool waiting() const { return m_wait.isActive(); }
+    bool waiting() const;
     // The log line that ended the last transfer in failure, in the loader's
     // words ("Ответ не получен.", "Ошибка суммы", ...); empty after a success.
-    QString failure() const { return m_failure; }
+    QString failure() const { return loaderText(m_result.outcome); }
 
     void procevent(int event);
 
@@ -73,34 +74,37 @@ signals:
     // A transfer ended: an upload after the reboot wait or a failed answer, a
     // read-back after its data was examined. `ok` only when it succeeded.
     void transferFinished(bool ok);
+    // Every transfer's end, a port that would not open included.
+    void finished(const TransferResult& result);
     // The machine moved to another state: for views that follow the stages.
     void stateChanged(int state);
+    void stageChanged(TransferStage stage);
 
 private:
     void setState(int state);
     void startWait(int ms);
-    void onWaitExpired();
 
-    void openPort(State openState, bool resetOnFailure);
+    bool openPort(State openState, bool resetOnFailure, const QString& name);
     void closePort();
     void resetControls();
 
     void sendImage();
     void examineUploadAnswer();
-    void failUpload(const QString& reason, const QString& buttonText, const QString& hint = {});
+    void failUpload(const TransferResult& result, const QString& buttonText, const QString& hint = {});
     void requestImage();
     void examineReadAnswer();
-    void endReadBack(bool ok);
+    void endReadBack(const TransferResult& result);
     void logHexLines(const QByteArray& bytes, int count);
+    void end(const TransferResult& result);
 
     ByteLink* m_link;
     LoaderView* m_view;
     LoaderTimings m_timings;
     uint8_t* m_image = nullptr;
     int m_state = UploadIdle;
-    QString m_failure;
+    TransferResult m_result;
     // One timer for every wait: starting a wait supersedes the one before, so
     // only the most recent wait can deliver EvTimeout. Owned by the machine, a
     // pending wait dies with it.
-    QTimer m_wait;
+    std::unique_ptr<WaitTimer> m_wait;
 };

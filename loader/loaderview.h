@@ -13,6 +13,9 @@ public:
 
     virtual void clearLog() = 0;
     virtual void appendLog(const QString& line) = 0;
+    // A line of the image's bytes in hexadecimal: part of the log, which a
+    // terminal may leave out.
+    virtual void appendDump(const QString& line) { appendLog(line); }
 
     // Back to "no progress" (the bar's reset, not value 0).
     virtual void resetProgress() = 0;

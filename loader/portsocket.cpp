@@ -69,7 +69,7 @@ QList<SocketPort> keyboardSockets(const QList<SystemPort>& system)
     for (const SystemPort& p : system)
         if (p.keyboard)
             add(p.port);
-    for (const PortInfo& p : parseExtraPorts(qEnvironmentVariable("RASKLADKA_EXTRA_PORTS")))
+    for (const PortInfo& p : extraPorts())
         if (p.friendlyName.contains(mark, Qt::CaseSensitive) && QFileInfo::exists(p.portName))
         {
             const QString device = portDevice(p.portName);

@@ -32,6 +32,11 @@ QList<PortInfo> SystemPortSource::ports() const
     QList<PortInfo> out;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
         out.append({info.portName(), info.description()});
-    out.append(parseExtraPorts(qEnvironmentVariable("RASKLADKA_EXTRA_PORTS")));
+    out.append(extraPorts());
     return out;
+}
+
+QList<PortInfo> extraPorts()
+{
+    return parseExtraPorts(qEnvironmentVariable("RASKLADKA_EXTRA_PORTS"));
 }

@@ -39,3 +39,5 @@ public:
 // Parses the RASKLADKA_EXTRA_PORTS format. An entry without '=' is a port with
 // no friendly name; empty entries are skipped.
 QList<PortInfo> parseExtraPorts(const QString& list);
+// The extra ports the environment names now.
+QList<PortInfo> extraPorts();

@@ -10,6 +10,16 @@ namespace {
 constexpr int DrainLimitMs = 3000;
 // A port whose driver takes no byte for this long is as good as unplugged.
 constexpr int WriteStallLimitMs = 3000;
+
+QString notOpenText()
+{
+    return QStringLiteral("порт не открыт");
+}
+
+QString stallText()
+{
+    return QStringLiteral("порт не принимает данные %1 мс").arg(WriteStallLimitMs);
+}
 }  // namespace
 
 SerialPortLink::SerialPortLink()
@@ -22,7 +32,7 @@ SerialPortLink::SerialPortLink()
     m_stall.setSingleShot(true);
     m_stall.setInterval(WriteStallLimitMs);
     QObject::connect(&m_stall, &QTimer::timeout, &m_stall, [this] {
-        failWrite(QStringLiteral("the port took no data for %1 ms").arg(WriteStallLimitMs));
+        failWrite(stallText());
         abandonPending();
     });
     m_drainPoll.setSingleShot(true);
@@ -58,7 +68,18 @@ void SerialPortLink::close()
 
 QString SerialPortLink::errorString() const
 {
-    return m_writeError.isEmpty() ? m_port.errorString() : m_writeError;
+    if (!m_writeError.isEmpty())
+        return m_writeError;
+    // A port that would not open, in words for the user; what the system said
+    // after a failed write is passed on as it is.
+    switch (m_port.error()) {
+    case QSerialPort::DeviceNotFoundError: return QStringLiteral("порт не найден");
+    case QSerialPort::PermissionError:
+        return QStringLiteral("нет доступа к порту");
+    case QSerialPort::OpenError: return QStringLiteral("порт уже открыт");
+    case QSerialPort::NotOpenError: return notOpenText();
+    default: return m_port.errorString();
+    }
 }
 
 bool SerialPortLink::failWrite(const QString& why)
@@ -77,7 +98,7 @@ bool SerialPortLink::writeByte(uint8_t byte)
 bool SerialPortLink::write(const QByteArray& bytes)
 {
     if (!m_port.isOpen())
-        return failWrite(QStringLiteral("the port is not open"));
+        return failWrite(notOpenText());
     if (!m_eventDriven)
         return writeBlocking(bytes.constData(), bytes.size());
     // A write that failed earlier in the background ends the transfer.
@@ -123,7 +144,7 @@ bool SerialPortLink::writeBlocking(const char* data, qint64 size)
         if (!m_line.waitForRoom(int(stalled.remainingTime())))
             return failWrite(m_line.error());
         if (stalled.hasExpired())
-            return failWrite(QStringLiteral("the port took no data for %1 ms").arg(WriteStallLimitMs));
+            return failWrite(stallText());
     }
     return true;
 }
@@ -163,7 +184,7 @@ void SerialPortLink::abandonPending()
 bool SerialPortLink::drain()
 {
     if (!m_port.isOpen())
-        return failWrite(QStringLiteral("the port is not open"));
+        return failWrite(notOpenText());
     while (!m_pending.isEmpty()) {
         if (!writeBlocking(m_pending.first().constData(), m_pending.first().size())) {
             abandonPending();

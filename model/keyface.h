@@ -52,4 +52,8 @@ QPixmap renderKeyFace(const QString texts[5], const TColor colours[5], const TBt
                       const uint8_t sizes[5], TColor background, const TFontStyle styles[5], const bool vertical[5],
                       int width, int height, const QString& family);
 
+// Where line `line` of a key's `count` scan codes sits, off the face's centre: lines
+// 12 units apart, centred as a block. The scan-code view and the printed codes agree.
+constexpr int codeLineOffsetY(int line, int count) { return 12 * line - 6 * count + 6; }
+
 inline QColor toQColor(TColor c) { return QColor(c.red, c.green, c.blue, 255); }

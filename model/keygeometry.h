@@ -4,12 +4,17 @@
 
 #include <QRect>
 
+// Keys stand 105 units apart, on screen and on the printed sheets alike.
+constexpr int KeyPitch = 105;
+// The rounding of a key's corners, wherever one is drawn.
+constexpr int KeyCornerRadius = 15;
+
 // A key's rectangle with the first key's corner at (0, 0), from that corner to the one
 // 100 further on a pitch of 105 (a wide or tall key: 205), both corners inside, as the
 // editor has always laid its buttons out. Empty for a position a wide or tall key covers.
 inline QRect keyGridRect(int col, int row)
 {
-    constexpr int Pitch = 105, Side = 100;
+    constexpr int Pitch = KeyPitch, Side = 100;
     const KeyShape shape = keyShape(col, row);
     if (shape == KeyShape::Covered)
         return {};

@@ -70,7 +70,7 @@ void KeyMapImgClass::makeImage()
             continue;
         }
         TKeyMap map = m_keymap[k.col][k.row];
-        if (map.count >= 1 && map.count <= 5) {
+        if (map.count >= 1 && map.count <= MaxKeyCodes) {
             for (int j = 0; j < map.count; ++j)
                 map.pairs[j].modifiers = sentModifiers(map.pairs[j]);
         }
@@ -84,7 +84,7 @@ DecodeResult KeyMapImgClass::decodeSlots(const uint8_t* image, bool setLabels)
     DecodeResult result;
     for (int s = 0; s < ImageSlots; ++s) {
         const uint8_t* slot = image + s * TKeyMap::Size;
-        if (slot[0] > 5) {
+        if (slot[0] > MaxKeyCodes) {
             result.badSlot = s;
             break;
         }

@@ -3,6 +3,9 @@
 
 // Scan codes of one key: 11 bytes on disk and on the wire (count, then five
 // modifier/code pairs).
+// The most scan codes a key sends: a slot holds a count and this many pairs.
+constexpr int MaxKeyCodes = 5;
+
 struct TKeyPair {
     uint8_t modifiers = 0;
     uint8_t code = 0;
@@ -11,14 +14,14 @@ struct TKeyPair {
 
 struct TKeyMap {
     uint8_t count = 0;
-    TKeyPair pairs[5];
+    TKeyPair pairs[MaxKeyCodes];
     bool operator==(const TKeyMap&) const = default;
 
     static constexpr int Size = 11;
     void toBytes(uint8_t* out) const
     {
         out[0] = count;
-        for (int j = 0; j < 5; ++j) {
+        for (int j = 0; j < MaxKeyCodes; ++j) {
             out[1 + 2 * j] = pairs[j].modifiers;
             out[2 + 2 * j] = pairs[j].code;
         }
@@ -27,7 +30,7 @@ struct TKeyMap {
     {
         TKeyMap m;
         m.count = in[0];
-        for (int j = 0; j < 5; ++j)
+        for (int j = 0; j < MaxKeyCodes; ++j)
             m.pairs[j] = {in[1 + 2 * j], in[2 + 2 * j]};
         return m;
     }

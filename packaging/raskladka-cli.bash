@@ -53,7 +53,7 @@ _raskladka_cli()
         ports) opts="--all" ;;
         upload) opts="--port --all-ports --verify --answer-wait --reboot-wait --read-wait -v --verbose" ;;
         read) opts="--port --read-wait -v --verbose" ;;
-        station) opts="--verify --count --log --answer-wait --reboot-wait --read-wait" ;;
+        station) opts="--no-verify --verify --count --log --answer-wait --reboot-wait --read-wait" ;;
         diff) opts="--keys --labels --json --read-wait" ;;
     esac
     if [[ $cur == -* ]]; then

@@ -58,7 +58,7 @@ void KeyTestGrid::paintEvent(QPaintEvent*)
             const QPixmap& face = m_faces[keyIndex(col, row)];
             const Mark mark = m_marks[keyIndex(col, row)];
             QPainterPath outline;
-            outline.addRoundedRect(r.adjusted(2, 2, -2, -2), 15, 15);
+            outline.addRoundedRect(r.adjusted(2, 2, -2, -2), KeyCornerRadius, KeyCornerRadius);
             p.fillPath(outline, Qt::white);
             p.drawPixmap(QRect(r.center() - QPoint(face.width() / 2, face.height() / 2), face.size()), face);
             if (mark == Mark::Silent)

@@ -1,6 +1,7 @@
 // raskladka-station: the programming station as a window, for a bench where
 // keyboards are programmed as they are plugged in.
 #include "startup.h"
+#include "stationsession.h"
 #include "stationwindow.h"
 
 #include <QApplication>
@@ -12,17 +13,11 @@
 #include <cstring>
 
 namespace {
-// Reads "--NAME MS" into `ms`; false when the value is given and no count of milliseconds.
+// Reads "--NAME MS" into `ms` within the limits raskladka-cli station has; false
+// when the value is given and is no such count of milliseconds.
 bool takeMs(const QCommandLineParser& parser, const QString& name, int& ms)
 {
-    if (!parser.isSet(name))
-        return true;
-    bool ok = false;
-    const int value = parser.value(name).toInt(&ok);
-    if (!ok || value < 0)
-        return false;
-    ms = value;
-    return true;
+    return !parser.isSet(name) || parseWaitMs(parser.value(name), ms);
 }
 }  // namespace
 
@@ -51,11 +46,16 @@ int main(int argc, char* argv[])
         {QStringLiteral("log"), QStringLiteral("Журнал CSV, дописывается (по умолчанию рядом с раскладкой)"),
          QStringLiteral("FILE.csv")},
         {QStringLiteral("no-verify"), QStringLiteral("Не сверять образ после записи")},
-        {QStringLiteral("answer-wait"), QStringLiteral("Ожидание ответа после образа, мс (5000)"),
+        {QStringLiteral("verify"), QStringLiteral("Сверять образ после записи (так и без него)")},
+        {QStringLiteral("answer-wait"),
+         QStringLiteral("Ожидание ответа после образа, мс (%1)").arg(KeyboardProtocol::AnswerWaitMs),
          QStringLiteral("MS")},
-        {QStringLiteral("reboot-wait"), QStringLiteral("Ожидание перезапуска клавиатуры, мс (5000)"),
+        {QStringLiteral("reboot-wait"),
+         QStringLiteral("Ожидание перезапуска клавиатуры, мс (%1)").arg(KeyboardProtocol::RebootWaitMs),
          QStringLiteral("MS")},
-        {QStringLiteral("read-wait"), QStringLiteral("Ожидание образа при сверке, мс (3500)"), QStringLiteral("MS")},
+        {QStringLiteral("read-wait"),
+         QStringLiteral("Ожидание образа при сверке, мс (%1)").arg(KeyboardProtocol::ReadWaitMs),
+         QStringLiteral("MS")},
     });
     parser.process(app);
 
@@ -68,7 +68,7 @@ int main(int argc, char* argv[])
                                    {QStringLiteral("read-wait"), &options.timings.readMs},
                                    {QStringLiteral("burst"), &options.burstMs}}) {
         if (!takeMs(parser, name, *ms)) {
-            err << QStringLiteral("raskladka-station: --%1 ожидает число миллисекунд\n").arg(name);
+            err << QStringLiteral("raskladka-station: ") << waitExpected(QStringLiteral("--") + name) << '\n';
             return 2;
         }
     }

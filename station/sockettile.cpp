@@ -103,9 +103,8 @@ void SocketTile::showResult(const UploadResult& r)
 {
     m_bar->hide();
     m_stageText->clear();
-    QString words = r.ok ? QStringLiteral("Готово") : r.outcome;
-    if (!r.ok && !r.reason.isEmpty())
-        words += QStringLiteral(" (") + r.reason + ')';
+    // "Готово" alone: the check is the tile's green.
+    const QString words = r.ok ? QStringLiteral("Готово") : outcomeWithReason(r);
     m_verdictText = words + QStringLiteral(", ") + secondsText(r.seconds);
     m_verdict->setText(words + '\n' + secondsText(r.seconds));
     // "Готово" is read from across the bench; the loader's words need the room.

@@ -23,7 +23,6 @@
 namespace {
 const QString WindowTitle = QStringLiteral("Программирование клавиатур");
 constexpr int TickMs = 100;
-constexpr int LogRetryMs = 2000;
 constexpr int TileSpacing = 8;
 
 QLabel* boldLabel(const QString& text)
@@ -50,6 +49,7 @@ StationWindow::StationWindow(const Options& options, QWidget* parent)
 {
     setWindowTitle(WindowTitle);
     m_verify->setChecked(options.verify);
+    m_session.options().timings = options.timings;
     m_logText->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_logProblem->setWordWrap(true);
     m_logProblem->setStyleSheet(QStringLiteral("color: #c62828; font-weight: bold"));
@@ -100,8 +100,12 @@ StationWindow::StationWindow(const Options& options, QWidget* parent)
     connect(m_stop, &QPushButton::clicked, this, &StationWindow::stop);
     m_ticker.setInterval(TickMs);
     connect(&m_ticker, &QTimer::timeout, this, &StationWindow::refreshTiles);
-    m_logRetry.setInterval(LogRetryMs);
-    connect(&m_logRetry, &QTimer::timeout, this, &StationWindow::writePendingRows);
+    connect(&m_session, &StationSession::keyboardFound, this, &StationWindow::showKeyboard);
+    connect(&m_session, &StationSession::stageChanged, this, &StationWindow::showStage);
+    connect(&m_session, &StationSession::progress, this, &StationWindow::noteProgress);
+    connect(&m_session, &StationSession::keyboardDone, this, &StationWindow::recordResult);
+    connect(&m_session, &StationSession::logChanged, this, &StationWindow::showLogState);
+    connect(&m_session, &StationSession::idle, this, &StationWindow::endRun);
     if (!options.logPath.isEmpty()) {
         m_logChosen = true;
         setLogPath(options.logPath);
@@ -114,9 +118,7 @@ StationWindow::StationWindow(const Options& options, QWidget* parent)
 StationWindow::~StationWindow()
 {
     // Rows of keyboards cut short by the window going away are still written.
-    if (m_engine)
-        m_engine->interrupt(QStringLiteral("прервано"));
-    delete m_engine;
+    m_session.interrupt();
     delete m_keyTest;
 }
 
@@ -180,7 +182,7 @@ void StationWindow::chooseLog()
 {
     // Rows are appended, so an existing file is no cause for a warning.
     const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Журнал программирования"),
-                                                      m_log.path(), QStringLiteral("Таблицы CSV (*.csv)"), nullptr,
+                                                      m_session.logPath(), QStringLiteral("Таблицы CSV (*.csv)"), nullptr,
                                                       QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty())
         return;
@@ -190,32 +192,19 @@ void StationWindow::chooseLog()
 
 void StationWindow::setLogPath(const QString& path)
 {
-    m_log.setPath(path);
     m_logText->setText(path);
-    // Rows kept for the old file go to the new one; a running station checks it now.
-    if (m_log.pending() > 0 || running())
-        writePendingRows();
-}
-
-void StationWindow::writePendingRows()
-{
-    m_log.flush();
-    showLogState();
+    m_session.setLogPath(path);
 }
 
 void StationWindow::showLogState()
 {
-    const bool failing = !m_log.error().isEmpty() || (m_log.pending() > 0 && m_log.path().isEmpty());
-    if (failing) {
+    const qsizetype rows = m_session.unwrittenRows();
+    const bool failing = !m_session.logError().isEmpty() || (rows > 0 && m_session.logPath().isEmpty());
+    if (failing)
         m_logProblem->setText(QStringLiteral("Журнал не записывается: %1: %2. Строк ждут записи: %3; они будут "
                                              "записаны, как только файл можно будет записать, или в другой журнал.")
-                                  .arg(m_log.path(), m_log.error())
-                                  .arg(m_log.pending()));
-        if (!m_logRetry.isActive())
-            m_logRetry.start();
-    } else {
-        m_logRetry.stop();
-    }
+                                  .arg(m_session.logPath(), m_session.logError())
+                                  .arg(rows));
     m_logProblem->setVisible(failing);
 }
 
@@ -224,35 +213,25 @@ void StationWindow::start()
     if (running() || m_image.isEmpty())
         return;
     m_options.verify = m_verify->isChecked();
-    m_engine = new StationEngine(m_image, m_options.timings, m_options.verify, this);
-    connect(m_engine, &StationEngine::keyboardFound, this, &StationWindow::showKeyboard);
-    connect(m_engine, &StationEngine::stageChanged, this, &StationWindow::showStage);
-    connect(m_engine, &StationEngine::progress, this, &StationWindow::noteProgress);
-    connect(m_engine, &StationEngine::keyboardDone, this, &StationWindow::recordResult);
-    connect(m_engine, &StationEngine::idle, this, &StationWindow::endRun);
-    m_good = m_bad = 0;
+    m_session.options().verify = m_options.verify;
     m_sinceStart.start();
     m_ticker.start();
-    writePendingRows();
+    m_session.start(m_image);
+    showLogState();
     showCounters();
-    m_engine->watch();
     setControlsForRun();
 }
 
 void StationWindow::stop()
 {
-    if (!m_engine || m_engine->stopping())
+    if (!running() || m_session.stopping())
         return;
-    m_engine->stop();
+    m_session.stop();
     setControlsForRun();
 }
 
 void StationWindow::endRun()
 {
-    if (!m_engine || !m_engine->stopping())
-        return;
-    m_engine->deleteLater();
-    m_engine = nullptr;
     m_lastRunMs = m_sinceStart.elapsed();
     m_ticker.stop();
     showCounters();
@@ -267,9 +246,9 @@ void StationWindow::setControlsForRun()
     m_verify->setEnabled(!busy);
     m_start->setEnabled(!busy && !m_image.isEmpty());
     m_openKeyTest->setEnabled(!m_image.isEmpty());
-    m_stop->setEnabled(busy && !m_engine->stopping());
+    m_stop->setEnabled(busy && !m_session.stopping());
     m_hint->setVisible(m_order.isEmpty());
-    if (busy && m_engine->stopping())
+    if (busy && m_session.stopping())
         statusBar()->showMessage(QStringLiteral("Остановка: загрузки, что идут, будут закончены."));
     else
         statusBar()->clearMessage();
@@ -309,9 +288,6 @@ void StationWindow::noteProgress(const QString& socket, int byte)
 
 void StationWindow::recordResult(const UploadResult& r)
 {
-    (r.ok ? m_good : m_bad)++;
-    m_log.add(r, QDateTime::currentDateTime());
-    showLogState();
     showCounters();
     if (!r.ok && m_beep->isChecked())
         QApplication::beep();
@@ -332,9 +308,9 @@ void StationWindow::showCounters()
 {
     const qint64 ms = running() ? m_sinceStart.elapsed() : m_lastRunMs;
     m_counters->setText(QStringLiteral("Запрограммированы: %1    Не удалось: %2    Всего: %3    С «Пуск»: %4")
-                            .arg(m_good)
-                            .arg(m_bad)
-                            .arg(m_good + m_bad)
+                            .arg(programmed())
+                            .arg(failed())
+                            .arg(programmed() + failed())
                             .arg(QTime(0, 0).addMSecs(ms).toString(QStringLiteral("HH:mm:ss"))));
 }
 
@@ -364,25 +340,25 @@ void StationWindow::resizeEvent(QResizeEvent* event)
 
 void StationWindow::closeEvent(QCloseEvent* event)
 {
-    if (m_engine && m_engine->inFlight() > 0) {
+    if (m_session.inFlight() > 0) {
         const auto answer = QMessageBox::question(
             this, WindowTitle,
             QStringLiteral("Клавиатуры ещё программируются (%1). Прервать их и закрыть окно?")
-                .arg(m_engine->inFlight()),
+                .arg(m_session.inFlight()),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         if (answer != QMessageBox::Yes) {
             event->ignore();
             return;
         }
-        m_engine->interrupt(QStringLiteral("прервано"));
+        m_session.interrupt();
     }
-    writePendingRows();
-    if (m_log.pending() > 0) {
+    m_session.writeLog();
+    if (m_session.unwrittenRows() > 0) {
         const auto answer = QMessageBox::question(
             this, WindowTitle,
             QStringLiteral("Строк журнала не записано: %1 (%2: %3). Закрыть окно и потерять их?")
-                .arg(m_log.pending())
-                .arg(m_log.path(), m_log.error()),
+                .arg(m_session.unwrittenRows())
+                .arg(m_session.logPath(), m_session.logError()),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         if (answer != QMessageBox::Yes) {
             event->ignore();

@@ -2,9 +2,7 @@
 // The programming station as a window: the layout to program, a tile per
 // socket, the tallies and the CSV log. The keyboards are programmed by the
 // station engine on this window's event loop; nothing here waits on a port.
-#include "loadermachine.h"
-#include "stationengine.h"
-#include "stationlog.h"
+#include "stationsession.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -40,9 +38,9 @@ public:
     // Takes the layout in `path` as the one to program; false after showing
     // why the editor would refuse it.
     bool openLayout(const QString& path);
-    bool running() const { return m_engine != nullptr; }
-    int programmed() const { return m_good; }
-    int failed() const { return m_bad; }
+    bool running() const { return m_session.running(); }
+    int programmed() const { return m_session.tally().good; }
+    int failed() const { return m_session.tally().bad; }
 
 public slots:
     void start();
@@ -71,13 +69,12 @@ private slots:
     void recordResult(const UploadResult& r);
     void endRun();
     void refreshTiles();
-    void writePendingRows();
+    void showLogState();
 
 private:
     SocketTile* tileFor(const QString& socket);
     void placeTiles();
     void setLogPath(const QString& path);
-    void showLogState();
     void showCounters();
     void setControlsForRun();
     QString defaultLogPath() const;
@@ -87,15 +84,11 @@ private:
     QByteArray m_image;
     std::unique_ptr<KeyMapImgClass> m_layout;  // its faces, for the key test
     QPointer<KeyTestWindow> m_keyTest;
-    StationEngine* m_engine = nullptr;
-    PendingStationLog m_log;
+    StationSession m_session;
     bool m_logChosen = false;
-    int m_good = 0;
-    int m_bad = 0;
     QElapsedTimer m_sinceStart;
     qint64 m_lastRunMs = 0;
     QTimer m_ticker;      // the bars through their waits, and the clock
-    QTimer m_logRetry;    // while rows wait for the log file
     std::map<QString, SocketTile*> m_tiles;
     QList<SocketTile*> m_order;
 

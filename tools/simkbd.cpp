@@ -19,6 +19,7 @@
 // own a while after the host opened the port, the way an unplugged keyboard
 // goes: the terminal disappears and the host's next write fails.
 
+#include "keyboardprotocol.h"
 #include "keyimage.h"
 
 #include <cerrno>
@@ -236,7 +237,8 @@ public:
     {
         if (m_pending.empty() || now < gapEnd())
             return;
-        if (m_pending.size() == 2 && m_pending[0] == 0x42 && m_pending[1] == 0xC9)
+        if (m_pending.size() == 2 && m_pending[0] == KeyboardProtocol::ReadCommand &&
+            m_pending[1] == KeyboardProtocol::ReadCommandCrc)
             onReadRequest(now);
         else
             say("dropped %zu bytes that were neither an upload nor a read request", m_pending.size());
@@ -290,7 +292,8 @@ private:
         if (!m_opt.saveFile.empty() && !writeFileAtomically(m_opt.saveFile, upload))
             say("cannot write %s: %s", m_opt.saveFile.c_str(), std::strerror(errno));
 
-        Bytes a{crc, 0x00, 0x68, 0x00, 0x00};
+        Bytes a{crc};
+        a.insert(a.end(), std::begin(KeyboardProtocol::LayoutAddress), std::end(KeyboardProtocol::LayoutAddress));
         switch (m_opt.upload) {
         case UploadAnswer::Good: break;
         case UploadAnswer::None: return;

@@ -1,5 +1,7 @@
 #include "keyfocusframe.h"
 
+#include "keygeometry.h"
+
 #include <QPainter>
 
 namespace {
@@ -37,5 +39,5 @@ void KeyFocusFrame::paintEvent(QPaintEvent*)
     p.setPen(QPen(RingColour, Ring));
     p.setBrush(Qt::NoBrush);
     const qreal half = Ring / 2.0;
-    p.drawRoundedRect(QRectF(rect()).adjusted(half, half, -half, -half), 15 + Ring, 15 + Ring);
+    p.drawRoundedRect(QRectF(rect()).adjusted(half, half, -half, -half), KeyCornerRadius + Ring, KeyCornerRadius + Ring);
 }

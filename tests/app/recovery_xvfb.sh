@@ -41,7 +41,12 @@ for i in \$(seq 10); do
   xdotool mousemove --window \$main 55 85 click 1
   props=\$(window "Свойства кнопки" 10) && break
 done
-xdotool windowfocus --sync \$props key Escape
+# Escape closes it; a dialog not yet taking keys is given it again until it has gone.
+for i in \$(seq 50); do
+  xdotool search --onlyvisible --pid \$pid --name "^Свойства кнопки\$" >/dev/null 2>&1 || break
+  xdotool windowfocus --sync \$props key Escape 2>/dev/null
+  sleep 0.2
+done
 for i in \$(seq 10); do
   xdotool windowfocus --sync \$main key Delete
   first=\$(journal 25) && break

@@ -1,6 +1,6 @@
 #include "mainwindowtest.h"
 
-#include "app/print/pdftools.h"
+#include "print/pdftools.h"
 #include "keymapimgclass.h"
 
 #include <QFile>

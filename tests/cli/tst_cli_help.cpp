@@ -110,9 +110,9 @@ private slots:
             {{"station", "f.kmp", "--log", ""}, "raskladka-cli: --log ожидает значение\n"},
             {{"diff", "a.btv", "b.btv", "--read-wait", "-1"},
              "raskladka-cli: --read-wait ожидает время в миллисекундах (0..600000)\n"},
-            {{"dump", "f.kmp", "--json=1"}, "raskladka-cli: unknown option --json=1; usage: raskladka-cli dump FILE"},
-            {{"print", "f.kmp", "--sheet", "codes", "-o=a.pdf"}, "raskladka-cli: unknown option -o=a.pdf; usage:"},
-            {{"print", "f.kmp", "--sheet", "codes", "-o"}, "raskladka-cli: -o needs a value; usage:"},
+            {{"dump", "f.kmp", "--json=1"}, "raskladka-cli: неизвестный параметр --json=1; usage: raskladka-cli dump FILE"},
+            {{"print", "f.kmp", "--sheet", "codes", "-o=a.pdf"}, "raskladka-cli: неизвестный параметр -o=a.pdf; usage:"},
+            {{"print", "f.kmp", "--sheet", "codes", "-o"}, "raskladka-cli: -o ожидает значение; usage:"},
             {{"info", "--", "f.kmp"}, "raskladka-cli: usage: raskladka-cli info FILE\n"},
             {{"ports", "--all=1"}, "usage: raskladka-cli ports [--all]\n"}};
         for (const auto& [args, text] : cases) {

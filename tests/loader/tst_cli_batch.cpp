@@ -339,7 +339,7 @@ private slots:
         const QString csv = dir.filePath("log.csv");
         const QString link = dir.filePath("kbd");
         StationRun station;
-        QVERIFY(station.start(QStringList{kmp, "--log", csv, "--answer-wait", "600", "--reboot-wait", "100"},
+        QVERIFY(station.start(QStringList{kmp, "--no-verify", "--log", csv, "--answer-wait", "600", "--reboot-wait", "100"},
                               link + Mark));
         Plugged kbd;
         QVERIFY(kbd.plugIn(link, {"--upload-answer", "bad-address"}));
@@ -381,7 +381,7 @@ private slots:
             int secondUploads;
         };
         const QList<Case> cases{
-            {{"--answer-wait", "10000", "--reboot-wait", "200"}, {"--upload-answer", "none"}, "upload of", {},
+            {{"--no-verify", "--answer-wait", "10000", "--reboot-wait", "200"}, {"--upload-answer", "none"}, "upload of", {},
              {"Клавиатура отключена во время передачи", "Готово!"}, 1, 1},
             {QStringList{"--verify"} + Waits, {"--restart-vanish", "500"}, {}, {}, {"Готово! Сверка совпала."}, 1, 0},
             {{"--verify", "--answer-wait", "300", "--reboot-wait", "8000", "--read-wait", "300"}, {}, "upload of",

@@ -1,16 +1,18 @@
 #pragma once
+#include "keygeometry.h"
+
 #include <QPoint>
 #include <QRect>
 #include <QRectF>
 
-// The two printed sheets. Both lay the keys out on the 105-unit pitch of the
-// on-screen grid; scene units are the key face pixels.
+// The two printed sheets. Both lay the keys out on the pitch of the on-screen
+// grid; scene units are the key face pixels.
 enum class PrintSheet {
     Labels,  // "Печать макета": every key's sticker with cutting marks
     Codes,   // "Печать карты": every key's scan codes on a grey tile
 };
 
-constexpr int SheetPitch = 105;
+constexpr int SheetPitch = KeyPitch;
 
 // Top-left corner of a key's tile on a sheet, in scene units. The listing is
 // shifted by 10 units so that its tiles' thick rounded outline stays inside the

@@ -11,7 +11,7 @@
 KeyOutput keyOutput(const TKeyMap& map)
 {
     KeyOutput out;
-    for (int i = 0; i < std::min<int>(map.count, 5); ++i) {
+    for (int i = 0; i < std::min<int>(map.count, MaxKeyCodes); ++i) {
         const TKeyPair& pair = map.pairs[i];
         const uint8_t modifiers = pair.modifiers | modifierMask(pair.code);
         const uint8_t code = isModifierCode(pair.code) ? 0 : usageAsRead(pair.code);

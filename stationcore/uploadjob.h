@@ -9,35 +9,25 @@
 // its owner, who watches the sockets, knows when it is back.
 #include "loadermachine.h"
 #include "loaderview.h"
-#include "serialportlink.h"
+#include "stationoutcome.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QObject>
 
-enum class Verification { NotAsked, Matched, Differed, Failed };
+#include <memory>
 
-// Where a keyboard's transfer is: what a station shows for it.
-enum class TransferStage { Sending, AwaitingAnswer, Restarting, Verifying };
-
-struct UploadResult {
-    QString port;       // the socket the keyboard sat in
-    QString device;     // the device behind it, where naming it helps
-    bool ok = false;    // uploaded and, when asked, the same image read back
-    QString outcome;    // the loader's words: "Готово!", "Ответ не получен.", ...
-    QString reason;     // what the system said about a port it could not open or write
-    double seconds = 0;
-    uint8_t checksum = 0;  // byte 880 of the image sent
-    Verification verification = Verification::NotAsked;
-};
+class ByteLink;
+class WaitClock;
 
 class UploadJob : public QObject, private LoaderView
 {
     Q_OBJECT
 public:
-    // `image` is the 881 bytes to send to `port`.
+    // `image` is the 881 bytes to send to `port` through `link`, which the job
+    // owns; `clock` is borrowed.
     UploadJob(const QString& port, const QByteArray& image, LoaderTimings timings, bool verify,
-              QObject* parent = nullptr);
+              std::unique_ptr<ByteLink> link, WaitClock& clock, QObject* parent = nullptr);
+    ~UploadJob() override;
 
     // Begins; finished() follows from the event loop, never from inside start().
     void start();
@@ -45,8 +35,8 @@ public:
     // the image back. `afterLeaving`: the keyboard went away during the
     // restart and came back, so a differing image may be another keyboard's.
     void proceed(bool afterLeaving = false);
-    // Ends at once with `outcome`, whatever the transfer was doing.
-    void abandon(const QString& outcome);
+    // Ends at once with `kind`, whatever the transfer was doing.
+    void abandon(StationOutcome kind);
 
     TransferStage stage() const { return m_stage; }
     bool done() const { return m_done; }
@@ -63,12 +53,10 @@ signals:
     void finished(const UploadResult& result);
 
 private:
-    void onTransferFinished(bool ok);
-    void onMachineState(int state);
+    void onTransferFinished(const TransferResult& r);
     void readBack();
     void setStage(TransferStage stage);
-    void finish(bool ok, const QString& outcome, Verification verification);
-    QString systemReason() const;
+    void finish(StationOutcome kind, const TransferResult& transfer = {}, int slot = -1);
     Verification unverified() const;
 
     // LoaderView: nothing is shown; the result says what matters.
@@ -85,11 +73,12 @@ private:
     bool m_restarted = false;
     bool m_proceeding = false;
     bool m_opened = false;
-    bool m_afterLeaving = false;
     bool m_done = false;
     TransferStage m_stage = TransferStage::Sending;
     UploadResult m_result;
-    QElapsedTimer m_clock;
-    SerialPortLink m_link;  // before the machine: it must outlive it
+    WaitClock& m_clock;
+    qint64 m_startedMs = 0;
+    std::unique_ptr<WaitTimer> m_next;  // the read-back, once the machine has finished its step
+    std::unique_ptr<ByteLink> m_link;   // before the machine: it must outlive it
     LoaderMachine m_machine;
 };

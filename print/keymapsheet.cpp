@@ -1,6 +1,7 @@
 #include "keymapsheet.h"
 #include "hexcodes.h"
 
+#include "keyface.h"
 #include "keymapimgclass.h"
 #include "sheetgeometry.h"
 
@@ -19,16 +20,15 @@ void addKeyCodes(QGraphicsScene& scene, const TKeyMap& map, int x, int y, int w,
     font.setWeight(QFont::Bold);
     font.setPointSize(12);
     const QFontMetrics fm(font);
-    // A count above 5 never comes from a checked file; should one reach the model
-    // anyway, only the five stored pairs exist to be printed.
-    const int n = std::min<int>(map.count, 5);
+    // A count above the most never comes from a checked file; should one reach the
+    // model anyway, only the stored pairs exist to be printed.
+    const int n = std::min<int>(map.count, MaxKeyCodes);
     for (int i = 0; i < n; ++i) {
         const QString text = hexCode0x(map.pairs[i].code);
         QGraphicsTextItem* item = scene.addText(text, font);
         item->setDefaultTextColor(Qt::black);
-        // Lines 12 units apart, centred as a block, as in the scan-code view.
         item->setPos(x + (w / 2 - 6) - fm.boundingRect(text).width() / 2,
-                     y + (12 * i - 6 * n + 6) + h / 2 - 5 - fm.height() / 2);
+                     y + codeLineOffsetY(i, n) + h / 2 - 5 - fm.height() / 2);
     }
 }
 }  // namespace

@@ -10,6 +10,9 @@ int firstImageDifference(const QByteArray& a, const QByteArray& b);
 // column and row from 1; "слот 9" for a slot no key uses.
 QString slotText(int slot);
 
-// The verdict on a read-back: "Сверка совпала." or "Сверка не совпала: " and
+// The verdict on a read-back whose first difference is at byte `at` (-1: none):
+// "Сверка совпала." or "Сверка не совпала: " and where (the slot, or the checksum byte).
+QString imageDifferenceText(int at);
+// The same for the two images: "Сверка совпала." or "Сверка не совпала: " and
 // where (the first differing slot, or the checksum byte).
 QString verificationText(const QByteArray& sent, const QByteArray& readBack);

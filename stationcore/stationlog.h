@@ -2,7 +2,7 @@
 // The station's CSV log: one row a keyboard, appended, the same whether the
 // command line or the window programmed it, so a bench can switch between them
 // and keep one file.
-#include "uploadjob.h"
+#include "stationoutcome.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -26,11 +26,14 @@ class PendingStationLog
 public:
     void setPath(const QString& path);
     QString path() const { return m_path; }
+    // Opens the file for appending, as a row would; false (with error()) when it cannot.
+    bool open();
     // Queues the row and tries to write everything queued.
     bool add(const UploadResult& r, const QDateTime& at);
     // Writes the rows queued; false (with error()) when they are still kept.
     bool flush();
     qsizetype pending() const { return m_rows.size(); }
+    // Why the rows are kept, in words for the user; empty once they are written.
     QString error() const { return m_error; }
 
 private:

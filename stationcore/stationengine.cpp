@@ -2,6 +2,7 @@
 
 #include "portevents.h"
 #include "portsource.h"
+#include "serialportlink.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,6 +17,13 @@ bool otherKeyboard(const QString& before, const QString& now)
     return !before.isEmpty() && !now.isEmpty() && before != now;
 }
 
+std::unique_ptr<ByteLink> serialLink()
+{
+    auto link = std::make_unique<SerialPortLink>();
+    link->setEventDriven(true);
+    return link;
+}
+
 StationEngine::Stage stageOf(TransferStage t)
 {
     switch (t) {
@@ -28,18 +36,27 @@ StationEngine::Stage stageOf(TransferStage t)
 }
 }  // namespace
 
-StationEngine::StationEngine(const QByteArray& image, LoaderTimings timings, bool verify, QObject* parent)
-    : QObject(parent), m_image(image), m_timings(timings), m_verify(verify),
-      m_returnMs(qMax(timings.rebootMs, 2000)), m_scanner([this] { return keyboardSockets(m_system); })
+StationEngine::StationEngine(const QByteArray& image, LoaderTimings timings, bool verify, QObject* parent,
+                             Environment environment)
+    : QObject(parent), m_env(std::move(environment)), m_clock(m_env.clock ? *m_env.clock : systemClock()),
+      m_image(image), m_timings(timings), m_verify(verify), m_returnMs(qMax(timings.rebootMs, 2000)),
+      m_scanner(m_env.scanner ? m_env.scanner : Scanner([this] { return keyboardSockets(m_system); }))
 {
-    m_poll.setInterval(PollMs);
-    m_starter.setSingleShot(true);
-    m_starter.setInterval(0);
-    connect(&m_starter, &QTimer::timeout, this, &StationEngine::startNext);
-    connect(&m_poll, &QTimer::timeout, this, [this] {
+    if (!m_env.links)
+        m_env.links = serialLink;
+    m_starter = timer([this] { startNext(); });
+    m_poll = timer([this] {
+        m_poll->start(PollMs);
         readSystemPortsSoon();
         scan();
     });
+}
+
+std::unique_ptr<WaitTimer> StationEngine::timer(std::function<void()> onTimeout)
+{
+    std::unique_ptr<WaitTimer> t = m_clock.timer();
+    t->onTimeout = std::move(onTimeout);
+    return t;
 }
 
 StationEngine::~StationEngine()
@@ -56,6 +73,8 @@ StationEngine::~StationEngine()
 // no transfer's wait is held up; the ports by path are looked at directly.
 void StationEngine::readSystemPortsSoon()
 {
+    if (!m_env.watchSystem)
+        return;
     if (m_reader) {
         m_readAgain = true;
         return;
@@ -95,7 +114,8 @@ void StationEngine::programOnce(const QStringList& ports)
         sockets << p.socket;
         begin(p.socket, p);
     }
-    m_scanner = [this, sockets] {
+    if (!m_env.scanner)
+      m_scanner = [this, sockets] {
         QList<SocketPort> out;
         const QHash<QString, QString> links = bySocketLinks();
         for (const QString& s : sockets)
@@ -110,10 +130,12 @@ void StationEngine::programOnce(const QStringList& ports)
 
 void StationEngine::startWatching()
 {
-    m_poll.start();
+    m_poll->start(PollMs);
+    if (!m_env.watchSystem)
+        return;
     // Folders that hold the ports by path tell at once when a link comes or goes.
     QStringList folders;
-    for (const PortInfo& p : parseExtraPorts(qEnvironmentVariable("RASKLADKA_EXTRA_PORTS")))
+    for (const PortInfo& p : extraPorts())
         folders << QFileInfo(p.portName).absolutePath();
     for (const auto& [name, s] : m_sockets)
         if (name.contains(u'/'))
@@ -169,18 +191,18 @@ void StationEngine::update(const QString& name, const SocketPort* present)
     case Stage::Sending:
     case Stage::AwaitingAnswer:
         if (gone)
-            end(name, QStringLiteral("Клавиатура отключена во время передачи"), Stage::Free);
+            end(name, StationOutcome::LeftDuringTransfer, Stage::Free);
         break;
     case Stage::Verifying:
         if (gone)
-            end(name, QStringLiteral("Клавиатура отключена во время сверки"), Stage::Free);
+            end(name, StationOutcome::LeftDuringVerify, Stage::Free);
         break;
     case Stage::Restarting:
         if (!here) {
             s.away = s.wentAway = true;
         } else if (s.away || gone) {
             if (otherKeyboard(s.serial, present->serial)) {
-                end(name, QStringLiteral("Клавиатура отключена во время перезапуска"), Stage::Free);
+                end(name, StationOutcome::LeftDuringRestart, Stage::Free);
                 break;
             }
             // The same keyboard, back from its restart, perhaps under another node.
@@ -219,7 +241,7 @@ void StationEngine::begin(const QString& name, const SocketPort& port)
     m_idleSaid = false;
     emit keyboardFound(name, port.shownDevice());
     // Opened by the socket's name: after a restart it may stand for another node.
-    s.job = new UploadJob(name, m_image, m_timings, m_verify, this);
+    s.job = new UploadJob(name, m_image, m_timings, m_verify, m_env.links(), m_clock, this);
     s.job->setDevice(port.shownDevice());
     connect(s.job, &UploadJob::stageChanged, this, [this, name](TransferStage t) {
         setStage(name, m_sockets[name], stageOf(t));
@@ -229,8 +251,8 @@ void StationEngine::begin(const QString& name, const SocketPort& port)
     connect(s.job, &UploadJob::finished, this, [this, name](const UploadResult& r) { onJobFinished(name, r); });
     setStage(name, s, Stage::Sending);
     m_starting.append(s.job);
-    if (!m_starter.isActive())
-        m_starter.start();
+    if (!m_starter->isActive())
+        m_starter->start(0);
 }
 
 // Keyboards found together start one per turn of the event loop: opening a
@@ -245,7 +267,7 @@ void StationEngine::startNext()
         break;
     }
     if (!m_starting.isEmpty())
-        m_starter.start();
+        m_starter->start(0);
 }
 
 void StationEngine::setStage(const QString& name, Socket& s, Stage stage)
@@ -267,18 +289,13 @@ void StationEngine::onRestartEnded(const QString& name)
         s.job->proceed(s.wentAway);
         return;
     }
-    s.returnLimit = std::make_unique<QTimer>();
-    s.returnLimit->setSingleShot(true);
-    connect(s.returnLimit.get(), &QTimer::timeout, this, [this, name] {
-        end(name, QStringLiteral("Клавиатура не вернулась после перезапуска"), Stage::Free);
-    });
+    s.returnLimit = timer([this, name] { end(name, StationOutcome::NotBack, Stage::Free); });
     s.returnLimit->start(m_returnMs);
 }
 
-QString StationEngine::leftText(Stage stage)
+StationOutcome StationEngine::leftOutcome(Stage stage)
 {
-    return stage == Stage::Verifying ? QStringLiteral("Клавиатура отключена во время сверки")
-                                     : QStringLiteral("Клавиатура отключена во время передачи");
+    return stage == Stage::Verifying ? StationOutcome::LeftDuringVerify : StationOutcome::LeftDuringTransfer;
 }
 
 void StationEngine::onJobFinished(const QString& name, const UploadResult& r)
@@ -289,17 +306,15 @@ void StationEngine::onJobFinished(const QString& name, const UploadResult& r)
     // its verdict waits that moment, and a keyboard that left is said to have.
     if (!r.ok && !r.reason.isEmpty() && s.job && s.job->portWasOpen()) {
         if (!present(name)) {
-            end(name, leftText(s.stage), Stage::Free);
+            end(name, leftOutcome(s.stage), Stage::Free);
             return;
         }
         if (!s.settle) {
-            s.settle = std::make_unique<QTimer>();
-            s.settle->setSingleShot(true);
-            connect(s.settle.get(), &QTimer::timeout, this, [this, name, r] {
+            s.settle = timer([this, name, r] {
                 Socket& again = m_sockets[name];
                 again.settle.reset();
                 if (again.job)
-                    present(name) ? report(name, r) : end(name, leftText(again.stage), Stage::Free);
+                    present(name) ? report(name, r) : end(name, leftOutcome(again.stage), Stage::Free);
             });
             s.settle->start(SettleMs);
             return;
@@ -318,16 +333,17 @@ void StationEngine::report(const QString& name, const UploadResult& r)
     checkIdle();
 }
 
-void StationEngine::end(const QString& name, const QString& outcome, Stage next)
+void StationEngine::end(const QString& name, StationOutcome kind, Stage next)
 {
     Socket& s = m_sockets[name];
     if (!s.job)
         return;
-    s.job->abandon(outcome);
+    s.job->abandon(kind);
     // A job that had already failed on its own keeps its time, not its words.
     UploadResult r = s.job->result();
     r.ok = false;
-    r.outcome = outcome;
+    r.kind = kind;
+    r.outcome = outcomeText(r);
     r.reason.clear();
     release(s);
     setStage(name, s, next);
@@ -354,7 +370,7 @@ void StationEngine::stop()
     checkIdle();
 }
 
-void StationEngine::interrupt(const QString& outcome)
+void StationEngine::interrupt()
 {
     m_acceptNew = false;
     m_once = true;
@@ -363,7 +379,7 @@ void StationEngine::interrupt(const QString& outcome)
         if (s.job)
             busy << name;
     for (const QString& name : busy)
-        end(name, outcome, Stage::Done);
+        end(name, StationOutcome::Interrupted, Stage::Done);
     checkIdle();
 }
 
@@ -388,6 +404,6 @@ void StationEngine::checkIdle()
     if (!m_once || inFlight() > 0 || m_idleSaid)
         return;
     m_idleSaid = true;
-    m_poll.stop();
+    m_poll->stop();
     QMetaObject::invokeMethod(this, &StationEngine::idle, Qt::QueuedConnection);
 }

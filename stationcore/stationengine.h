@@ -10,14 +10,15 @@
 // keyboard that re-enumerates does: it is the same keyboard when the socket
 // fills again in time (unless its USB serial number says otherwise), and it
 // is neither programmed again nor left without its row.
+#include "bytelink.h"
 #include "portsocket.h"
 #include "uploadjob.h"
+#include "waitclock.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
-#include <QTimer>
 
 #include <functional>
 #include <map>
@@ -27,17 +28,29 @@ class PortEvents;
 class QFileSystemWatcher;
 class QThread;
 
+// What the engine stands on; by default the system's: its serial ports, its
+// keyboard sockets (told of by udev and the folders of links, and polled), and
+// the event loop's timers. A test hands in its own and calls scan() itself.
+struct StationEnvironment {
+    WaitClock* clock = nullptr;
+    std::function<std::unique_ptr<ByteLink>()> links;
+    std::function<QList<SocketPort>()> scanner;
+    bool watchSystem = true;  // udev, the folders of links and the system's list in a thread
+};
+
 class StationEngine : public QObject
 {
     Q_OBJECT
 public:
     enum class Stage { Free, Sending, AwaitingAnswer, Restarting, Verifying, Done };
     using Scanner = std::function<QList<SocketPort>()>;
+    using Environment = StationEnvironment;
 
     // How often the sockets are looked at where nothing tells of changes.
     static constexpr int PollMs = 500;
 
-    StationEngine(const QByteArray& image, LoaderTimings timings, bool verify, QObject* parent = nullptr);
+    StationEngine(const QByteArray& image, LoaderTimings timings, bool verify, QObject* parent = nullptr,
+                  Environment environment = {});
     ~StationEngine() override;
 
     // The keyboards present; by default the system's keyboard ports by socket.
@@ -50,7 +63,7 @@ public:
     // Takes no new keyboard; idle() once every keyboard in flight has its row.
     void stop();
     // Ends every keyboard in flight now with `outcome` as its row, then idle().
-    void interrupt(const QString& outcome);
+    void interrupt();
 
     int inFlight() const;
     bool stopping() const { return !m_acceptNew; }
@@ -76,11 +89,11 @@ private:
         bool wentAway = false;    // gone during its restart at some point
         bool restartOver = false; // the restart wait has passed
         bool departed = false;    // the platform said its device went
-        std::unique_ptr<QTimer> returnLimit;
-        std::unique_ptr<QTimer> settle;  // a failed port, until it is known whether the keyboard left
+        std::unique_ptr<WaitTimer> returnLimit;
+        std::unique_ptr<WaitTimer> settle;  // a failed port, until it is known whether the keyboard left
     };
     static constexpr int SettleMs = 200;
-    static QString leftText(Stage stage);
+    static StationOutcome leftOutcome(Stage stage);
 
     void startWatching();
     void update(const QString& name, const SocketPort* present);
@@ -92,11 +105,15 @@ private:
     void readSystemPortsSoon();
     void startNext();
     // Ends the keyboard in `name` now with `outcome`; its row goes out at once.
-    void end(const QString& name, const QString& outcome, Stage next);
+    void end(const QString& name, StationOutcome kind, Stage next);
     void release(Socket& s);
     void checkIdle();
     bool present(const QString& name) const;
 
+    std::unique_ptr<WaitTimer> timer(std::function<void()> onTimeout);
+
+    Environment m_env;
+    WaitClock& m_clock;
     QByteArray m_image;
     LoaderTimings m_timings;
     bool m_verify;
@@ -111,8 +128,8 @@ private:
     bool m_readAgain = false;
     Scanner m_scanner;
     std::map<QString, Socket> m_sockets;
-    QTimer m_poll;
-    QTimer m_starter;
+    std::unique_ptr<WaitTimer> m_poll;
+    std::unique_ptr<WaitTimer> m_starter;
     QList<QPointer<UploadJob>> m_starting;
     std::unique_ptr<QFileSystemWatcher> m_files;
     std::unique_ptr<PortEvents> m_events;

@@ -1,6 +1,8 @@
 #include "stationlog.h"
 #include "hexcodes.h"
 
+#include "fileproblem.h"
+
 namespace {
 QString csvField(QString s)
 {
@@ -30,7 +32,7 @@ QByteArray stationLogRow(const UploadResult& r, const QDateTime& at)
 {
     const QStringList row{at.toString(Qt::ISODate),
                           r.port,
-                          r.reason.isEmpty() ? r.outcome : r.outcome + QStringLiteral(" (") + r.reason + ')',
+                          outcomeWithReason(r),
                           hexCode0x(r.checksum),
                           QString::number(r.seconds, 'f', 1),
                           verifiedText(r.verification)};
@@ -43,8 +45,9 @@ QByteArray stationLogRow(const UploadResult& r, const QDateTime& at)
 bool openStationLog(QFile& csv)
 {
     QFile tail(csv.fileName());
-    const bool unended = tail.open(QIODevice::ReadOnly) && tail.size() > 0 && tail.seek(tail.size() - 1) &&
-                         tail.read(1) != "\n";
+    // A device such as /dev/full has no last line to look at.
+    const bool unended = tail.open(QIODevice::ReadOnly) && !tail.isSequential() && tail.size() > 0 &&
+                         tail.seek(tail.size() - 1) && tail.read(1) != "\n";
     if (!csv.open(QIODevice::WriteOnly | QIODevice::Append))
         return false;
     if (csv.size() == 0)
@@ -58,6 +61,24 @@ void PendingStationLog::setPath(const QString& path)
 {
     m_path = path;
     m_error.clear();
+}
+
+bool PendingStationLog::open()
+{
+    if (m_path.isEmpty())
+        return true;
+    QFile csv(m_path);
+    if (!openStationLog(csv)) {
+        m_error = fileProblemText(csv);
+        return false;
+    }
+    csv.close();
+    if (csv.error() != QFileDevice::NoError) {
+        m_error = fileProblemText(csv);
+        return false;
+    }
+    m_error.clear();
+    return true;
 }
 
 bool PendingStationLog::add(const UploadResult& r, const QDateTime& at)
@@ -74,7 +95,7 @@ bool PendingStationLog::flush()
     // read-only is noticed, and one that is back is written at the next try.
     QFile csv(m_path);
     if (!openStationLog(csv)) {
-        m_error = csv.errorString();
+        m_error = fileProblemText(csv);
         return false;
     }
     QByteArray batch;
@@ -82,12 +103,12 @@ bool PendingStationLog::flush()
         batch += row;
     if (csv.write(batch) != batch.size() || !csv.flush()) {
         // Rows cut short stay queued whole: the next open ends the cut line first.
-        m_error = csv.errorString();
+        m_error = fileProblemText(csv);
         return false;
     }
     csv.close();
     if (csv.error() != QFileDevice::NoError) {
-        m_error = csv.errorString();
+        m_error = fileProblemText(csv);
         return false;
     }
     m_rows.clear();

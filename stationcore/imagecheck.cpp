@@ -20,7 +20,11 @@ QString slotText(int slot)
 
 QString verificationText(const QByteArray& sent, const QByteArray& readBack)
 {
-    const int at = firstImageDifference(sent, readBack);
+    return imageDifferenceText(firstImageDifference(sent, readBack));
+}
+
+QString imageDifferenceText(int at)
+{
     if (at < 0)
         return QStringLiteral("Сверка совпала.");
     const QString where = at < ImageChecksumOffset ? slotText(at / 11) : QStringLiteral("контрольная сумма");
