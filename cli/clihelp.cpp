@@ -1,6 +1,7 @@
 // raskladka-cli's help, laid out from each command's parts the way a manual
 // page is: synopsis, description, options, exit status.
 #include "clicommand.h"
+#include "keyboardprotocol.h"
 
 #include <QRegularExpression>
 
@@ -58,13 +59,32 @@ QString synopsisLines(const CliCommand& c, const QString& lead)
     return fill(words.mid(1), first, int(first.size()) + 1);
 }
 
-void printOption(QTextStream& s, const char* names, const char* text)
+// A wait's default is the protocol's own, so the help adds it rather than each
+// command writing the number again.
+QString withDefault(const char* names, const char* text)
 {
+    static const struct { const char* option; int ms; } waits[] = {
+        {"--answer-wait", KeyboardProtocol::AnswerWaitMs},
+        {"--reboot-wait", KeyboardProtocol::RebootWaitMs},
+        {"--read-wait", KeyboardProtocol::ReadWaitMs},
+    };
+    QString t = QString::fromUtf8(text);
+    for (const auto& w : waits)
+        if (QString::fromUtf8(names).startsWith(QLatin1String(w.option))) {
+            t.insert(t.endsWith(u'.') ? t.size() - 1 : t.size(), QStringLiteral(" (default %1)").arg(w.ms));
+            break;
+        }
+    return t;
+}
+
+void printOption(QTextStream& s, const char* names, const char* rawText)
+{
+    const QString text = withDefault(names, rawText);
     const QString head = QStringLiteral("  ") + QString::fromUtf8(names);
     if (head.size() < OptionColumn)
-        s << fill(textWords(QString::fromUtf8(text)), head.leftJustified(OptionColumn - 1), OptionColumn) << "\n";
+        s << fill(textWords(text), head.leftJustified(OptionColumn - 1), OptionColumn) << "\n";
     else
-        s << head << "\n" << fill(textWords(QString::fromUtf8(text)), QString(OptionColumn, u' '), OptionColumn) << "\n";
+        s << head << "\n" << fill(textWords(text), QString(OptionColumn, u' '), OptionColumn) << "\n";
 }
 }  // namespace
 

@@ -359,6 +359,6 @@ static CliCommand reg{
      {"--labels", "Also compare the label lines, colours, backgrounds and the label font (of .btv and .json "
                   "only)."},
      {"--json", "Print the differences as JSON, for scripts."},
-     {"--read-wait MS", "For port:P: time between the read request and reading the image (default 3500)."}},
+     {"--read-wait MS", "For port:P: time between the read request and reading the image."}},
     "0  the two are the same\n1  they differ\n2  usage error, or A or B cannot be read",
     run};

@@ -73,7 +73,7 @@ static CliCommand reg{
     "editor makes of it (label line 0 named after each key's first code). Nothing is written unless the "
     "checksum matched, and a .btv or .json only when every slot holds at most 5 codes.",
     {{"--port P", "The keyboard's port (default: the first keyboard port, see ports)."},
-     {"--read-wait MS", "Time between the read request and reading the answer (default 3500)."},
+     {"--read-wait MS", "Time between the read request and reading the answer."},
      {"-v, --verbose", "Also print the bytes read."}},
     "0  OUT written\n1  no port, the transfer failed, or OUT cannot be written\n2  usage error",
     run};

@@ -151,9 +151,9 @@ static CliCommand reg{
                         "socket; verified is да or нет, empty with --no-verify); a new or empty file gets "
                         "that header first. Rows the file does not take are kept and written as soon as it "
                         "does; standard error says so once."},
-     {"--answer-wait MS", "Time between the last byte sent and reading the answer (default 5000)."},
-     {"--reboot-wait MS", "Time the keyboard is given to restart (default 5000)."},
-     {"--read-wait MS", "Unless --no-verify: time between the read request and reading the image (default 3500)."}},
+     {"--answer-wait MS", "Time between the last byte sent and reading the answer."},
+     {"--reboot-wait MS", "Time the keyboard is given to restart."},
+     {"--read-wait MS", "Unless --no-verify: time between the read request and reading the image."}},
     "0  no keyboard failed\n1  a keyboard failed, FILE is not valid, the log's folder is missing, or rows "
     "were left unwritten\n"
     "2  usage error",

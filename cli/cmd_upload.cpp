@@ -95,9 +95,9 @@ static CliCommand reg{
      {"--all-ports", "Every keyboard port present, with any --port given."},
      {"--verify", "After the restart wait, read the image back and compare all 881 bytes; a difference fails "
                   "the port and names the first slot that differs and its key."},
-     {"--answer-wait MS", "Time between the last byte sent and reading the answer (default 5000)."},
-     {"--reboot-wait MS", "Time the keyboard is given to restart (default 5000)."},
-     {"--read-wait MS", "With --verify: time between the read request and reading the image (default 3500)."},
+     {"--answer-wait MS", "Time between the last byte sent and reading the answer."},
+     {"--reboot-wait MS", "Time the keyboard is given to restart."},
+     {"--read-wait MS", "With --verify: time between the read request and reading the image."},
      {"-v, --verbose", "With one port: also print the bytes sent and read."}},
     "0  every keyboard programmed (and, with --verify, read back the same)\n"
     "1  FILE is not valid, no port was found, or a keyboard failed\n2  usage error",

@@ -17,20 +17,6 @@ QPoint capOf(int col, int row)
 }
 }  // namespace
 
-QList<QPoint> keysInReadingOrder()
-{
-    QList<QPoint> keys;
-    for (int col = 0; col < KeyCols; ++col)
-        for (int row = 0; row < KeyRows; ++row)
-            if (!isCoveredKey(col, row))
-                keys.append({col, row});
-    std::sort(keys.begin(), keys.end(), [](QPoint a, QPoint b) {
-        return std::pair(keyTopRow(a.x(), a.y()), keyLeftColumn(a.x(), a.y())) <
-               std::pair(keyTopRow(b.x(), b.y()), keyLeftColumn(b.x(), b.y()));
-    });
-    return keys;
-}
-
 KeyTestSession::KeyTestSession(const QByteArray& image)
 {
     if (image.size() < ImageSize)

@@ -1,6 +1,7 @@
 #pragma once
 // The key test's bookkeeping, apart from any window: what each key of a keyboard image
 // types, which keys a burst could have come from, and which have been pressed so far.
+#include "keygeometry.h"
 #include "keystrokes.h"
 
 #include <QByteArray>
@@ -34,6 +35,3 @@ private:
     std::array<bool, KeyCount> m_tested{};
 };
 
-// The visible keys in reading order: rows from the top, each from the left; a wide or
-// tall key in the row of its top edge.
-QList<QPoint> keysInReadingOrder();

@@ -40,15 +40,3 @@ int neighbourKey(const QList<QRect>& rects, int from, int arrowKey)
     }
     return best;
 }
-
-QList<int> readingOrder(const QList<QRect>& rects)
-{
-    QList<int> order;
-    for (int i = 0; i < rects.size(); ++i)
-        if (!rects[i].isEmpty())
-            order.append(i);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return std::pair(rects[a].top(), rects[a].left()) < std::pair(rects[b].top(), rects[b].left());
-    });
-    return order;
-}

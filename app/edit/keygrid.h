@@ -9,7 +9,3 @@
 // across the direction, the most aligned one on a tie (then the upper or left one).
 // -1 at the edge of the grid.
 int neighbourKey(const QList<QRect>& rects, int from, int arrowKey);
-
-// The visible keys in reading order: rows from the top, each from the left; a wide
-// or tall key comes in the row of its top edge.
-QList<int> readingOrder(const QList<QRect>& rects);

@@ -1,6 +1,7 @@
 #include "keygridinput.h"
 
 #include "keygrid.h"
+#include "keygeometry.h"
 #include "keytypes.h"
 
 #include <QApplication>
@@ -41,7 +42,8 @@ QList<QRect> KeyGridInput::rects() const
 
 void KeyGridInput::setTabOrder(QWidget* after)
 {
-    for (int i : readingOrder(rects())) {
+    for (const QPoint& k : keysInReadingOrder()) {
+        const int i = keyIndex(k.x(), k.y());
         if (after)
             QWidget::setTabOrder(after, m_buttons[i]);
         after = m_buttons[i];
