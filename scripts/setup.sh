@@ -1,11 +1,13 @@
 # Shared by scripts/run, scripts/test and scripts/package: install what is missing, then
 # configure and build. qt6-translations-l10n holds the toolkit's Russian texts; the last
-# line of packages makes and checks the Debian package.
+# line but one of packages makes and checks the Debian package; gnumeric (ssconvert) checks
+# the .csv layouts in a real spreadsheet.
 # Sourced, not run.
 
 RASKLADKA_PACKAGES="cmake make g++ qt6-base-dev qt6-serialport-dev libgl-dev fonts-liberation2 \
 libbenchmark-dev xvfb xauth xdotool clang poppler-utils strace qt6-translations-l10n \
-libudev-dev pkg-config dpkg-dev file lintian desktop-file-utils appstream shared-mime-info man-db bash-completion"
+libudev-dev pkg-config dpkg-dev file lintian desktop-file-utils appstream shared-mime-info man-db bash-completion \
+gnumeric"
 
 raskladka_install_packages() {
   local missing=()
