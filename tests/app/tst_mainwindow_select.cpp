@@ -4,12 +4,14 @@
 
 #include "btnpropdialog.h"
 #include "keymapimgclass.h"
+#include "keymime.h"
 #include "keyselection.h"
 #include "layoutsteps.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QUndoStack>
@@ -24,6 +26,17 @@ KeyData numbered(int n)
     k.lines[0].text = QStringLiteral("Отдел %1").arg(n);
     k.background = {uint8_t(10 * n), 200, 100};
     return k;
+}
+
+bool dropOn(MainWindow& w, QPoint to, QMimeData* mime, bool ctrl)
+{
+    QPushButton* b = w.keyButton(to.x(), to.y());
+    const Qt::KeyboardModifiers mods = ctrl ? Qt::ControlModifier : Qt::NoModifier;
+    QDragEnterEvent enter(b->rect().center(), Qt::CopyAction | Qt::MoveAction, mime, Qt::LeftButton, mods);
+    QApplication::sendEvent(b, &enter);
+    QDropEvent drop(b->rect().center(), Qt::CopyAction | Qt::MoveAction, mime, Qt::LeftButton, mods);
+    QApplication::sendEvent(b, &drop);
+    return enter.isAccepted() && drop.isAccepted();
 }
 
 void click(MainWindow& w, QPoint key, Qt::KeyboardModifiers mods = Qt::NoModifier)
@@ -120,6 +133,35 @@ private slots:
         w.keyButton(0, 5)->setFocus();
         w.editAction(MainWindow::Paste)->trigger();
         QVERIFY(readKey(*w.model(), 0, 5) == numbered(4));
+    }
+
+    // Chosen keys dragged by one of them move with it, or with Ctrl are copied, in one
+    // step; a drop that would put one off the grid changes nothing.
+    void blockDragged()
+    {
+        ScriptedMainWindow t;
+        MainWindow& w = t.w;
+        w.show();
+        writeKey(*w.model(), 1, 1, numbered(1));
+        writeKey(*w.model(), 2, 1, numbered(2));
+        const auto drag = [&](QPoint by, QPoint to, bool ctrl) {
+            std::unique_ptr<QMimeData> m(keyMimeData(readKey(*w.model(), by.x(), by.y()), by));
+            markDragSource(*m, &w, by);
+            return dropOn(w, to, m.get(), ctrl);
+        };
+        w.keySelection()->select({{1, 1}, {2, 1}});
+        QVERIFY(drag({2, 1}, {6, 3}, false));
+        QVERIFY(readKey(*w.model(), 5, 3) == numbered(1) && readKey(*w.model(), 6, 3) == numbered(2));
+        QVERIFY(readKey(*w.model(), 1, 1) == KeyData{} && readKey(*w.model(), 2, 1) == KeyData{});
+        QCOMPARE(w.keySelection()->keys(), (QList<QPoint>{{5, 3}, {6, 3}}));
+        QVERIFY(drag({5, 3}, {0, 0}, true));
+        QVERIFY(readKey(*w.model(), 0, 0) == numbered(1) && readKey(*w.model(), 5, 3) == numbered(1));
+        QCOMPARE(w.undoHistory()->count(), 2);
+        QCOMPARE(w.undoHistory()->undoText(), QString("копирование 2 клавиш"));
+        QVERIFY(drag({0, 0}, {12, 0}, false));
+        QCOMPARE(t.lastMessage().value(0),
+                 QString("Не перенесено (клавиша блока «Отдел 2» легла бы на место (14, 1) за краем раскладки)"));
+        QCOMPARE(w.undoHistory()->count(), 2);
     }
 };
 
