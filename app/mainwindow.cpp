@@ -8,6 +8,7 @@
 #include "keyface.h"
 #include "keygeometry.h"
 #include "keymapimgclass.h"
+#include "keyselection.h"
 #include "msgwindow.h"
 #include "recoveryjournal.h"
 #include "screenfit.h"
@@ -151,6 +152,9 @@ void MainWindow::setViewMode(int mode)
 
 void MainWindow::openKeyProperties(int col, int row)
 {
+    // A plain click ends working on chosen keys.
+    if (selection)
+        selection->clear();
     btnPropDialog->loadKey(col, row, keyMapImg);
     btnPropDialog->show();
     keepOnScreen(btnPropDialog);

@@ -1,5 +1,6 @@
 #pragma once
 #include "keytypes.h"
+#include "layoutsource.h"
 #include "layoutsteps.h"
 #include "mainwindowhooks.h"
 
@@ -20,6 +21,9 @@ class Dialog_TD;
 class Ui_MainWindow;
 class KeyFocusFrame;
 class KeyGridInput;
+class KeySelection;
+class KeySelectionFrame;
+class KeyStyleDialog;
 class QMenu;
 class QMimeData;
 class QUndoStack;
@@ -60,7 +64,7 @@ public:
     Dialog_COMport* loaderDialog() const;
     void setHooks(const MainWindowHooks& h) { hooks = h; }
 
-    // Opens a .btv, .kmp or .json (a whole layout) the way the open commands do, with
+    // Opens a .btv, .kmp, .json or .csv (a whole layout) the way the open commands do, with
     // their view, title and messages, after asking about unsaved changes: a file named
     // on the command line or dropped on the window. An unreadable file is reported.
     void openFile(const QString& path);
@@ -71,9 +75,16 @@ public:
     QLabel* modifiedMark() const { return modifiedLabel; }
     QMenu* keyContextMenu() const { return keyMenu; }
     // The window's own editing actions (also on the key's menu), by what they do.
-    enum EditAction { Copy, Paste, PasteCodes, PasteLabel, Clear, Undo, Redo, EditActionCount };
+    enum EditAction {
+        Copy, Paste, PasteCodes, PasteLabel, Clear, StyleKeys, SelectAll, ClearSelection, Undo, Redo, EditActionCount
+    };
     QAction* editAction(EditAction which) const { return editActions[which]; }
     KeyFocusFrame* focusFrame() const { return keyFocusFrame; }
+    // The keys chosen with Ctrl or Shift, their outline, and their count at the right of the status bar.
+    KeySelection* keySelection() const { return selection; }
+    KeySelectionFrame* selectionFrame() const { return keySelectionFrame; }
+    QLabel* selectionMark() const { return selectionLabel; }
+    KeyStyleDialog* keyStyleDialog() const { return styleDialog; }
 
     // The scan-code view's face of one key: its codes in "Courier New" bold 12.
     static QPixmap scanCodeFace(const TKeyMap& map, QSize size);
@@ -148,13 +159,28 @@ private:
     void dropOnKey(QPoint key, const QMimeData* mime, bool copy);
     void followFocus(QWidget* now);
 
+    // Working on several keys (mainwindow_select.cpp): the chosen keys, or else the
+    // key the actions act on.
+    void setUpSelection();
+    QList<QPoint> editTargets() const;
+    void chooseKey(QPoint key, Qt::KeyboardModifiers modifiers);
+    void chooseStep(QPoint from, QPoint to);
+    void showSelection();
+    void copyKeys(const QList<QPoint>& keys);
+    void pasteBlock(QPoint at, KeyData::Part part);
+    void clearKeys(const QList<QPoint>& keys);
+    // The chosen keys dragged by `source` and dropped with it on `key`.
+    void dropBlock(QPoint source, QPoint key, bool copy);
+    void openStyleDialog();
+    void applyStyle();
+
     // Unsaved changes: asks, and saves when told to. False: the command must stop.
     bool maybeSaveChanges();
     // The button view save; false when its file dialog was cancelled or the write failed.
     bool saveButtonView();
     void openKeymapBytes(const QString& name, const QByteArray& bytes);
     void openButtonViewBytes(const QString& name, const QByteArray& bytes);
-    void openJsonBytes(const QString& name, const QByteArray& bytes);
+    void openTextLayoutBytes(LayoutKind kind, const QString& name, const QByteArray& bytes);
 
     // One handler for all 78 key buttons: the properties of (col, row), shown without waiting.
     void openKeyProperties(int col, int row);
@@ -190,6 +216,12 @@ private:
     QMenu* keyMenu = nullptr;
     KeyGridInput* gridInput = nullptr;
     KeyFocusFrame* keyFocusFrame = nullptr;
+    KeySelection* selection = nullptr;
+    KeySelectionFrame* keySelectionFrame = nullptr;
+    QLabel* selectionLabel = nullptr;
+    KeyStyleDialog* styleDialog = nullptr;
+    // The keys the open style dialog works on.
+    QList<QPoint> styledKeys;
     // The key the open key menu acts on; otherwise the actions act on the focused key.
     QPoint menuKey{-1, -1};
     // "Выход" has had its answer about unsaved changes while it quits.

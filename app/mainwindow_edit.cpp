@@ -4,6 +4,8 @@
 #include "mainwindow.h"
 
 #include "filemessages.h"
+#include "keyblock.h"
+#include "keyselection.h"
 #include "keyfocusframe.h"
 #include "keygridinput.h"
 #include "keymapimgclass.h"
@@ -28,8 +30,8 @@ const QString RedoText = QStringLiteral("Повторить");
 
 bool holdsKey(const QMimeData* mime)
 {
-    KeyData key;
-    return keyFromMimeData(mime, key, nullptr);
+    KeyBlock block;
+    return blockFromMimeData(mime, block, nullptr);
 }
 }  // namespace
 
@@ -42,15 +44,19 @@ void MainWindow::setUpEditing()
             [this](bool clean) { modifiedLabel->setText(clean ? QString() : QStringLiteral("Изменён")); });
     connect(undoStack, &QUndoStack::indexChanged, this, &MainWindow::updateUndoTexts);
 
-    struct Def { EditAction which; const char* text; QList<QKeySequence> keys; };
+    enum Place { InMenu, AfterSeparator, WindowOnly };
+    struct Def { EditAction which; const char* text; QList<QKeySequence> keys; Place place; };
     const Def defs[] = {
-        {Copy, "Копировать", {QKeySequence(Qt::CTRL | Qt::Key_C)}},
-        {Paste, "Вставить", {QKeySequence(Qt::CTRL | Qt::Key_V)}},
-        {PasteCodes, "Вставить только сканкоды", {}},
-        {PasteLabel, "Вставить только надпись", {}},
-        {Clear, "Очистить", {QKeySequence(Qt::Key_Delete)}},
-        {Undo, "Отменить", {QKeySequence(Qt::CTRL | Qt::Key_Z)}},
-        {Redo, "Повторить", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}},
+        {Copy, "Копировать", {QKeySequence(Qt::CTRL | Qt::Key_C)}, InMenu},
+        {Paste, "Вставить", {QKeySequence(Qt::CTRL | Qt::Key_V)}, InMenu},
+        {PasteCodes, "Вставить только сканкоды", {}, InMenu},
+        {PasteLabel, "Вставить только надпись", {}, InMenu},
+        {Clear, "Очистить", {QKeySequence(Qt::Key_Delete)}, InMenu},
+        {StyleKeys, "Оформление выбранных клавиш…", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F)}, AfterSeparator},
+        {SelectAll, "Выбрать все клавиши", {QKeySequence(Qt::CTRL | Qt::Key_A)}, InMenu},
+        {ClearSelection, "Снять выбор", {QKeySequence(Qt::Key_Escape)}, WindowOnly},
+        {Undo, "Отменить", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, AfterSeparator},
+        {Redo, "Повторить", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}, InMenu},
     };
     keyMenu = new QMenu(this);
     for (const Def& d : defs) {
@@ -60,15 +66,17 @@ void MainWindow::setUpEditing()
         // On the window, not in the menu bar, which stays as it is.
         addAction(a);
         editActions[d.which] = a;
-        if (d.which == Undo)
+        if (d.place == AfterSeparator)
             keyMenu->addSeparator();
-        keyMenu->addAction(a);
+        if (d.place != WindowOnly)
+            keyMenu->addAction(a);
     }
-    connect(editActions[Copy], &QAction::triggered, this, [this] { copyKey(editTarget()); });
-    connect(editActions[Paste], &QAction::triggered, this, [this] { pasteKey(editTarget(), KeyData::All); });
-    connect(editActions[PasteCodes], &QAction::triggered, this, [this] { pasteKey(editTarget(), KeyData::Codes); });
-    connect(editActions[PasteLabel], &QAction::triggered, this, [this] { pasteKey(editTarget(), KeyData::Label); });
-    connect(editActions[Clear], &QAction::triggered, this, [this] { clearKey(editTarget()); });
+    // With keys chosen, these act on all of them; otherwise on the one key as before.
+    connect(editActions[Copy], &QAction::triggered, this, [this] { copyKeys(editTargets()); });
+    connect(editActions[Paste], &QAction::triggered, this, [this] { pasteBlock(editTarget(), KeyData::All); });
+    connect(editActions[PasteCodes], &QAction::triggered, this, [this] { pasteBlock(editTarget(), KeyData::Codes); });
+    connect(editActions[PasteLabel], &QAction::triggered, this, [this] { pasteBlock(editTarget(), KeyData::Label); });
+    connect(editActions[Clear], &QAction::triggered, this, [this] { clearKeys(editTargets()); });
     connect(editActions[Undo], &QAction::triggered, undoStack, &QUndoStack::undo);
     connect(editActions[Redo], &QAction::triggered, undoStack, &QUndoStack::redo);
     updateUndoTexts();
@@ -80,6 +88,7 @@ void MainWindow::setUpEditing()
     connect(gridInput, &KeyGridInput::dragRequested, this, &MainWindow::startKeyDrag);
     connect(gridInput, &KeyGridInput::dropped, this, &MainWindow::dropOnKey);
     keyFocusFrame = new KeyFocusFrame(ui->widget);
+    setUpSelection();
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { followFocus(now); });
     setAcceptDrops(true);
 }
@@ -174,7 +183,11 @@ void MainWindow::showKeyMenu(QPoint key, QPoint globalPos)
 void MainWindow::startKeyDrag(QPoint key)
 {
     QPushButton* b = keyButtons[key.x() * KeyRows + key.y()];
-    QMimeData* mime = keyMimeData(readKey(*keyMapImg, key.x(), key.y()), key);
+    QPoint origin = key;
+    // A chosen key takes the other chosen ones along.
+    const bool block = selection->count() > 1 && selection->contains(key);
+    QMimeData* mime = block ? blockMimeData(takeBlock(*keyMapImg, selection->keys(), &origin), origin)
+                            : keyMimeData(readKey(*keyMapImg, key.x(), key.y()), key);
     markDragSource(*mime, this, key);
     auto* drag = new QDrag(b);
     drag->setMimeData(mime);
@@ -188,6 +201,10 @@ void MainWindow::dropOnKey(QPoint key, const QMimeData* mime, bool copy)
     const QPoint source = dragSource(mime, this);
     if (source == key)
         return;
+    if (source.x() >= 0 && selection->count() > 1 && selection->contains(source)) {
+        dropBlock(source, key, copy);
+        return;
+    }
     if (source.x() >= 0) {
         const KeyData from = readKey(*keyMapImg, source.x(), source.y());
         if (copy) {
@@ -201,9 +218,20 @@ void MainWindow::dropOnKey(QPoint key, const QMimeData* mime, bool copy)
         return;
     }
     // From another window or program: the key it carries is pasted whole.
-    KeyData pasted;
-    if (keyFromMimeData(mime, pasted, nullptr))
-        changeKeys(QStringLiteral("вставка в клавишу %1").arg(keyNumber(key)), {{key, pasted}});
+    KeyBlock block;
+    if (!blockFromMimeData(mime, block, nullptr))
+        return;
+    if (block.size() == 1) {
+        changeKeys(QStringLiteral("вставка в клавишу %1").arg(keyNumber(key)), {{key, block.first().second}});
+        return;
+    }
+    QList<QPair<QPoint, KeyData>> placed;
+    QString refusal;
+    if (!placeBlock(block, key, placed, &refusal)) {
+        emit showmsg(QStringLiteral("Не вставлено (%1)").arg(refusal), TitleFileError);
+        return;
+    }
+    changeKeys(QStringLiteral("вставка %1 в %2").arg(keysCount(int(block.size())), keyNumber(key)), placed);
 }
 
 void MainWindow::followFocus(QWidget* now)

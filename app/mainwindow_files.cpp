@@ -8,8 +8,10 @@
 #include "filemessages.h"
 #include "keymapfile.h"
 #include "keymapimgclass.h"
+#include "layoutcsv.h"
 #include "layoutjson.h"
 #include "layoutsource.h"
+#include "keyselection.h"
 
 #include <QCloseEvent>
 #include <QDebug>
@@ -58,6 +60,7 @@ void MainWindow::replaceModel(const QString& file)
     delete keyMapImg;
     keyMapImg = new KeyMapImgClass;
     currentFile = file;
+    selection->clear();
 }
 
 void MainWindow::showFileInTitle(const QString& file)
@@ -223,22 +226,24 @@ void MainWindow::on_SaveBtnMap_triggered()
     saveButtonView();
 }
 
-// A JSON layout opens as a button view does: the layout view, its font checked.
-void MainWindow::openJsonBytes(const QString& name, const QByteArray& bytes)
+// A JSON or CSV layout opens as a button view does: the layout view, its font checked.
+void MainWindow::openTextLayoutBytes(LayoutKind kind, const QString& name, const QByteArray& bytes)
 {
     QString error;
-    std::unique_ptr<KeyMapImgClass> loaded =
-        bytes.size() > MaxJsonLayoutBytes ? nullptr : layoutFromJson(bytes, &error);
+    std::unique_ptr<KeyMapImgClass> loaded;
+    if (bytes.size() > MaxJsonLayoutBytes)
+        error = QStringLiteral("файл слишком велик");
+    else
+        loaded = kind == LayoutKind::Csv ? layoutFromCsv(bytes, &error) : layoutFromJson(bytes, &error);
     if (!loaded) {
-        emit showmsg(MsgFormatError + QStringLiteral(": ") +
-                         (error.isEmpty() ? QStringLiteral("файл слишком велик") : error),
-                     TitleFileError);
+        emit showmsg(MsgFormatError + QStringLiteral(": ") + error, TitleFileError);
         return;
     }
     setViewMode(LayoutView);
     delete keyMapImg;
     keyMapImg = loaded.release();
     currentFile = name;
+    selection->clear();
     undoStack->clear();
     labelFontUsable(keyMapImg->getFontFamily());
     refreshAllBtns();
@@ -249,7 +254,7 @@ void MainWindow::openFile(const QString& path)
 {
     const LayoutKind kind = layoutKindOf(path);
     if (kind == LayoutKind::Unknown) {
-        emit showmsg(QStringLiteral("Неизвестный тип файла (нужен .btv, .kmp или .json): ") + path, TitleFileError);
+        emit showmsg(QStringLiteral("Неизвестный тип файла (нужен .btv, .kmp, .json или .csv): ") + path, TitleFileError);
         return;
     }
     if (!maybeSaveChanges())
@@ -268,7 +273,8 @@ void MainWindow::openFile(const QString& path)
         openButtonViewBytes(path, bytes);
         break;
     case LayoutKind::Json:
-        openJsonBytes(path, bytes);
+    case LayoutKind::Csv:
+        openTextLayoutBytes(kind, path, bytes);
         break;
     case LayoutKind::Unknown:
         break;

@@ -1,4 +1,4 @@
-// raskladka-cli convert IN OUT: between .kmp, .btv and .json, by the file endings.
+// raskladka-cli convert IN OUT: between .kmp, .btv, .json and .csv, by the file endings.
 #include "clicommand.h"
 #include "clioptions.h"
 
@@ -16,7 +16,7 @@ int run(CliContext& ctx)
     for (const QString& path : {in, out})
         if (layoutKindOf(path) == LayoutKind::Unknown)
             return cliFail(ctx, ExitUsage,
-                           path + QStringLiteral(": тип файла не понятен по имени: ожидается .kmp, .btv или .json"));
+                           path + QStringLiteral(": тип файла не понятен по имени: ожидается .kmp, .btv, .json или .csv"));
 
     LayoutFile file = loadLayoutFile(in);
     // Half a layout is never written: a file the editor would load only in part is refused.
@@ -33,11 +33,13 @@ int run(CliContext& ctx)
 }  // namespace
 
 static CliCommand reg{
-    "convert", "convert IN OUT", "Convert a layout between .btv, .kmp and .json.",
-    "Converts a layout between .btv, .kmp and .json, chosen by the file endings. A .btv is written exactly "
-    "as the editor saves the same layout; a .kmp keeps the codes only; reading a .kmp gives each key label "
-    "line 0 named after its first code. An invalid IN is reported (with the place in the JSON at fault) and "
-    "OUT is left as it was.",
+    "convert", "convert IN OUT", "Convert a layout between .btv, .kmp, .json and .csv.",
+    "Converts a layout between .btv, .kmp, .json and .csv, chosen by the file endings. A .btv is written "
+    "exactly as the editor saves the same layout; a .kmp keeps the codes only; reading a .kmp gives each key "
+    "label line 0 named after its first code. A .csv is a sheet for a spreadsheet: one row per key, codes by "
+    "their names, UTF-8 with a byte order mark and ';'; read with ';', ',' or a tab and its columns in any "
+    "order, and a .btv comes back from it byte for byte. An invalid IN is reported (with the place in the "
+    "JSON, or the row and column of the sheet, at fault) and OUT is left as it was.",
     {},
     "0  OUT written\n1  IN is not valid, or OUT cannot be written\n2  usage error",
     run};

@@ -47,7 +47,8 @@ int run(CliContext& ctx)
     const KeyMapImgClass& m = *file.model;
     static const QMap<LayoutKind, QString> what{{LayoutKind::Keymap, QStringLiteral("карта сканкодов")},
                                                 {LayoutKind::ButtonView, QStringLiteral("макет раскладки")},
-                                                {LayoutKind::Json, QStringLiteral("раскладка в JSON")}};
+                                                {LayoutKind::Json, QStringLiteral("раскладка в JSON")},
+                                                {LayoutKind::Csv, QStringLiteral("раскладка в таблице CSV")}};
     ctx.out << path << ": " << what.value(file.kind) << QStringLiteral(" без ошибок\n");
     if (file.kind == LayoutKind::Json)
         ctx.out << QStringLiteral("  формат: %1\n").arg(file.format);

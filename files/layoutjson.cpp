@@ -328,3 +328,58 @@ bool keyFromJson(const QByteArray& json, KeyData& key, QString* error, int* col,
         *row = r;
     return true;
 }
+
+QByteArray blockToJson(const KeyBlock& block)
+{
+    QByteArray out = "{\"block\": [\n";
+    for (qsizetype i = 0; i < block.size(); ++i) {
+        appendKey(out, block[i].second, block[i].first.x(), block[i].first.y());
+        out += i + 1 < block.size() ? ",\n" : "\n";
+    }
+    return out + "]}\n";
+}
+
+bool isBlockJson(const QByteArray& json)
+{
+    const QJsonDocument doc = QJsonDocument::fromJson(json);
+    return doc.isObject() && doc.object().contains(QLatin1String("block"));
+}
+
+bool blockFromJson(const QByteArray& json, KeyBlock& block, QString* error)
+{
+    QJsonParseError parse;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &parse);
+    Reader in;
+    QJsonObject root;
+    QJsonArray keys;
+    QString why;
+    if (parse.error != QJsonParseError::NoError)
+        why = QStringLiteral("JSON: %1 (байт %2)").arg(parse.errorString()).arg(parse.offset);
+    else if (!in.object(doc.object(), QString(), {"block"}, root))
+        why = in.error;
+    else if (!root["block"].isArray() || root["block"].toArray().isEmpty() || root["block"].toArray().size() > KeyCount)
+        why = QStringLiteral("block: ожидается массив из 1..%1 клавиш").arg(KeyCount);
+    KeyBlock out;
+    keys = root["block"].toArray();
+    bool seen[KeyCols][KeyRows] = {};
+    for (qsizetype i = 0; why.isEmpty() && i < keys.size(); ++i) {
+        const QString place = Reader::index(QStringLiteral("block"), int(i));
+        int c = 0, r = 0;
+        KeyData k;
+        if (!in.key(keys[i], place, c, r, k))
+            why = in.error;
+        else if (seen[c][r])
+            why = place + QStringLiteral(": место (%1, %2) уже занято в блоке").arg(c).arg(r);
+        else {
+            seen[c][r] = true;
+            out.append({QPoint(c, r), k});
+        }
+    }
+    if (!why.isEmpty()) {
+        if (error)
+            *error = why;
+        return false;
+    }
+    block = out;
+    return true;
+}

@@ -13,6 +13,9 @@
 #include "keymapimgclass.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QPoint>
 #include <QString>
 
 #include <memory>
@@ -34,3 +37,13 @@ QByteArray keyToJson(const KeyData& key, int col, int row);
 // `col`/`row`, or -1 where it names none (a key pasted onto a chosen one needs no
 // place). False with `error` naming the place of the first problem.
 bool keyFromJson(const QByteArray& json, KeyData& key, QString* error, int* col = nullptr, int* row = nullptr);
+
+// Several keys copied as one block: {"block": [key objects]}, each key's "col" and
+// "row" its place from the block's top left.
+using KeyBlock = QList<QPair<QPoint, KeyData>>;
+QByteArray blockToJson(const KeyBlock& block);
+// Whether `json` is a block at all (an object with a "block" field).
+bool isBlockJson(const QByteArray& json);
+// Reads a block with the layout's checks: at least one key, each place once. False
+// with `error` naming the place of the first problem.
+bool blockFromJson(const QByteArray& json, KeyBlock& block, QString* error);

@@ -6,6 +6,7 @@
 #include "filemessages.h"
 #include "keymapfile.h"
 #include "keynames.h"
+#include "layoutcsv.h"
 #include "layoutjson.h"
 
 #include <QFileInfo>
@@ -62,6 +63,19 @@ void loadButtonView(const QByteArray& bytes, LayoutFile& file)
     loadButtonViewFile(bytes, *file.model);
 }
 
+void loadCsv(const QByteArray& bytes, LayoutFile& file)
+{
+    file.format = QStringLiteral("btv");
+    if (bytes.size() > MaxJsonLayoutBytes) {
+        file.problems << QStringLiteral("файл больше %1 байт, это не раскладка").arg(MaxJsonLayoutBytes);
+        return;
+    }
+    QString error;
+    file.model = layoutFromCsv(bytes, &error);
+    if (!file.model)
+        file.problems << error;
+}
+
 void loadJson(const QByteArray& bytes, LayoutFile& file)
 {
     if (bytes.size() > MaxJsonLayoutBytes) {
@@ -84,6 +98,8 @@ LayoutKind layoutKindOf(const QString& path)
         return LayoutKind::ButtonView;
     if (suffix == QLatin1String("json"))
         return LayoutKind::Json;
+    if (suffix == QLatin1String("csv"))
+        return LayoutKind::Csv;
     return LayoutKind::Unknown;
 }
 
@@ -92,7 +108,8 @@ qint64 layoutReadLimit(LayoutKind kind)
     switch (kind) {
     case LayoutKind::Keymap: return KeymapFileSize;
     case LayoutKind::ButtonView: return ButtonViewFileSize;
-    case LayoutKind::Json: return MaxJsonLayoutBytes + 1;
+    case LayoutKind::Json:
+    case LayoutKind::Csv: return MaxJsonLayoutBytes + 1;
     case LayoutKind::Unknown: break;
     }
     return 0;
@@ -103,7 +120,7 @@ LayoutFile loadLayoutFile(const QString& path)
     LayoutFile file;
     file.kind = layoutKindOf(path);
     if (file.kind == LayoutKind::Unknown) {
-        file.problems << QStringLiteral("тип файла не понятен по имени: ожидается .kmp, .btv или .json");
+        file.problems << QStringLiteral("тип файла не понятен по имени: ожидается .kmp, .btv, .json или .csv");
         return file;
     }
     // A named pipe would hold every command until someone writes to it, and a
@@ -128,7 +145,7 @@ LayoutFile loadLayoutFile(const QString& path)
                              .arg(MsgFormatError).arg(file.fileSize).arg(KeymapFileSize);
         return file;
     }
-    if (file.kind != LayoutKind::Json && file.fileSize > limit)
+    if (file.kind != LayoutKind::Json && file.kind != LayoutKind::Csv && file.fileSize > limit)
         file.notes << QStringLiteral("в файле %1 байт, используются первые %2").arg(file.fileSize).arg(limit);
     switch (file.kind) {
     case LayoutKind::Keymap:
@@ -139,6 +156,9 @@ LayoutFile loadLayoutFile(const QString& path)
         break;
     case LayoutKind::Json:
         loadJson(bytes, file);
+        break;
+    case LayoutKind::Csv:
+        loadCsv(bytes, file);
         break;
     case LayoutKind::Unknown:
         break;
@@ -155,11 +175,13 @@ bool saveLayoutFile(KeyMapImgClass& model, const QString& path, const QString& j
         return saveButtonViewFile(model, path, error);
     case LayoutKind::Json:
         return saveFileChecked(path, layoutToJson(model, jsonFormat), error);
+    case LayoutKind::Csv:
+        return saveFileChecked(path, layoutToCsv(model), error);
     case LayoutKind::Unknown:
         break;
     }
     if (error)
-        *error = QStringLiteral("тип файла не понятен по имени: ожидается .kmp, .btv или .json");
+        *error = QStringLiteral("тип файла не понятен по имени: ожидается .kmp, .btv, .json или .csv");
     return false;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// Any layout file by its ending (.kmp, .btv, .json), loaded the way the editor opens
+// Any layout file by its ending (.kmp, .btv, .json, .csv), loaded the way the editor opens
 // it and explained when it cannot be: raskladka-cli's info, dump and convert.
 #include "keymapimgclass.h"
 
@@ -8,12 +8,12 @@
 
 #include <memory>
 
-enum class LayoutKind { Unknown, Keymap, ButtonView, Json };
+enum class LayoutKind { Unknown, Keymap, ButtonView, Json, Csv };
 
 // By the file name's ending, ignoring case.
 LayoutKind layoutKindOf(const QString& path);
 
-// JSON layouts larger than this are refused unread.
+// JSON and CSV layouts larger than this are refused unread.
 constexpr qint64 MaxJsonLayoutBytes = 16 * 1024 * 1024;
 
 // How much of a file of `kind` is read: the fixed record, or one byte over the JSON limit
@@ -26,7 +26,7 @@ struct LayoutFile {
     // editor would refuse the file (or it cannot be read), partly loaded when a key
     // map has more than 5 codes.
     std::unique_ptr<KeyMapImgClass> model;
-    QString format;        // "kmp" or "btv"; for JSON the format it names
+    QString format;        // "kmp" or "btv"; for JSON the format it names; "btv" for CSV, a whole layout
     QStringList problems;  // each the editor's text with the particulars, e.g. the slot
     QStringList notes;     // facts worth telling about a file that loads: checksum, unused bytes
     qint64 fileSize = -1;  // bytes in the file, -1 when unknown

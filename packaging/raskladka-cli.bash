@@ -72,7 +72,7 @@ _raskladka_cli()
             fi
             ;;
     esac
-    _filedir '@(kmp|btv|json)'
+    _filedir '@(kmp|btv|json|csv)'
 } &&
     complete -F _raskladka_cli raskladka-cli
 

@@ -23,6 +23,7 @@ nm binutils
 pdfinfo poppler-utils
 pdftoppm poppler-utils
 rsvg-convert librsvg2-bin
+ssconvert gnumeric
 strace strace
 update-mime-database shared-mime-info
 xauth xauth

@@ -166,7 +166,11 @@ KeyTestWindow* StationWindow::openKeyTest()
 QString StationWindow::defaultLogPath() const
 {
     const QFileInfo layout(m_layoutPath);
-    return layout.dir().filePath(layout.completeBaseName() + QStringLiteral(".csv"));
+    // A layout kept as a sheet is a .csv itself: its log must not be written into it.
+    const QString tail = layout.suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0
+                             ? QStringLiteral(".журнал.csv")
+                             : QStringLiteral(".csv");
+    return layout.dir().filePath(layout.completeBaseName() + tail);
 }
 
 void StationWindow::chooseLayout()

@@ -55,8 +55,11 @@ bool KeyGridInput::keyPress(int index, QKeyEvent* e)
     QPushButton* b = m_buttons[index];
     const int key = e->key();
     const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
-    if (mods == Qt::NoModifier && (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down)) {
+    const bool arrow = key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+    if (arrow && (mods == Qt::NoModifier || mods == Qt::ShiftModifier)) {
         const int next = neighbourKey(rects(), index, key);
+        if (next >= 0 && mods == Qt::ShiftModifier)
+            emit chooseStepped(keyAt(index), keyAt(next));
         if (next >= 0)
             m_buttons[next]->setFocus(Qt::TabFocusReason);
         return true;  // at the edge the focus stays, and the grid does not scroll away
@@ -89,11 +92,27 @@ bool KeyGridInput::eventFilter(QObject* watched, QEvent* event)
         emit contextMenuRequested(keyAt(index), e->globalPos());
         return true;
     }
-    case QEvent::MouseButtonPress: {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
         auto* e = static_cast<QMouseEvent*>(event);
         m_pressIndex = e->button() == Qt::LeftButton ? index : -1;
         m_pressPos = e->position().toPoint();
-        return false;
+        m_pressChoose = e->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier);
+        // A choosing click never reaches the button: it is not pressed, checked or clicked.
+        return m_pressIndex >= 0 && m_pressChoose != Qt::NoModifier;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        if (e->button() != Qt::LeftButton || m_pressChoose == Qt::NoModifier)
+            return false;
+        const Qt::KeyboardModifiers mods = m_pressChoose;
+        m_pressChoose = Qt::NoModifier;
+        if (m_pressIndex == index) {
+            emit chooseClicked(keyAt(index), mods);
+            b->setFocus(Qt::MouseFocusReason);
+        }
+        m_pressIndex = -1;
+        return true;
     }
     case QEvent::MouseMove: {
         auto* e = static_cast<QMouseEvent*>(event);
@@ -101,6 +120,7 @@ bool KeyGridInput::eventFilter(QObject* watched, QEvent* event)
             (e->position().toPoint() - m_pressPos).manhattanLength() < QApplication::startDragDistance())
             return false;
         m_pressIndex = -1;
+        m_pressChoose = Qt::NoModifier;
         emit dragRequested(keyAt(index));
         // The drag took the release: the button must not stay pressed, nor toggle.
         b->setDown(false);

@@ -1,7 +1,8 @@
 #pragma once
 // What the key buttons do beyond a click: arrows walk the grid, Enter opens a key as
 // a click does, the menu key and Shift+F10 ask for the key's menu, a drag carries a
-// key to another one. An event filter on the 78 buttons; the window acts on its signals.
+// key to another one; a click with Ctrl or Shift and Shift with an arrow choose keys
+// (and open nothing). An event filter on the 78 buttons; the window acts on its signals.
 #include <QObject>
 #include <QPoint>
 #include <QRect>
@@ -28,6 +29,10 @@ signals:
     void dragRequested(QPoint key);
     // `copy`: the user held Ctrl (or the source offered only a copy).
     void dropped(QPoint key, const QMimeData* mime, bool copy);
+    // A click with Ctrl and/or Shift held (`modifiers`), on release; the key then takes the focus.
+    void chooseClicked(QPoint key, Qt::KeyboardModifiers modifiers);
+    // Shift with an arrow: the focus goes from one key to the next.
+    void chooseStepped(QPoint from, QPoint to);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -41,4 +46,6 @@ private:
     Acceptor m_accept = nullptr;
     int m_pressIndex = -1;
     QPoint m_pressPos;
+    // Ctrl or Shift held at the press: the click chooses instead of opening.
+    Qt::KeyboardModifiers m_pressChoose;
 };

@@ -26,19 +26,51 @@ QMimeData* keyMimeData(const KeyData& key, QPoint at)
     return mime;
 }
 
-bool keyFromMimeData(const QMimeData* mime, KeyData& key, QString* error)
+namespace {
+// The JSON `mime` carries; false with `error` when none.
+bool mimeJson(const QMimeData* mime, QByteArray& json, QString* error)
 {
-    QByteArray json;
     if (mime && mime->hasFormat(JsonMime))
         json = mime->data(JsonMime);
     else if (mime && mime->hasText())
         json = mime->text().toUtf8();
-    if (json.trimmed().isEmpty()) {
-        if (error)
-            *error = QStringLiteral("буфер обмена пуст или не содержит текста");
+    if (!json.trimmed().isEmpty())
+        return true;
+    if (error)
+        *error = QStringLiteral("буфер обмена пуст или не содержит текста");
+    return false;
+}
+}  // namespace
+
+bool keyFromMimeData(const QMimeData* mime, KeyData& key, QString* error)
+{
+    QByteArray json;
+    return mimeJson(mime, json, error) && keyFromJson(json, key, error);
+}
+
+QMimeData* blockMimeData(const KeyBlock& block, QPoint origin)
+{
+    if (block.size() == 1)
+        return keyMimeData(block.first().second, origin + block.first().first);
+    auto* mime = new QMimeData;
+    const QByteArray json = blockToJson(block);
+    mime->setData(JsonMime, json);
+    mime->setText(QString::fromUtf8(json));
+    return mime;
+}
+
+bool blockFromMimeData(const QMimeData* mime, KeyBlock& block, QString* error)
+{
+    QByteArray json;
+    if (!mimeJson(mime, json, error))
         return false;
-    }
-    return keyFromJson(json, key, error);
+    if (isBlockJson(json))
+        return blockFromJson(json, block, error);
+    KeyData key;
+    if (!keyFromJson(json, key, error))
+        return false;
+    block = {{QPoint(0, 0), key}};
+    return true;
 }
 
 void markDragSource(QMimeData& mime, const void* window, QPoint key)

@@ -29,6 +29,11 @@ QString keyNumber(QPoint key)
     return QStringLiteral("%1,%2").arg(key.x() + 1).arg(key.y() + 1);
 }
 
+QString keysCount(int n)
+{
+    return QStringLiteral("%1 %2").arg(n).arg(n % 10 == 1 && n % 100 != 11 ? QStringLiteral("клавиши") : QStringLiteral("клавиш"));
+}
+
 LayoutStep::LayoutStep(LayoutEditor& editor, const QString& text, bool applied)
     : QUndoCommand(text), m_editor(editor), m_skipRedo(applied)
 {

@@ -78,3 +78,5 @@ private:
 
 // Names of the steps, as "Отменить: ..." shows them; keys numbered as the editor shows them.
 QString keyNumber(QPoint key);
+// "1 клавиши", "12 клавиш": a number of keys after a noun ("очистка 12 клавиш").
+QString keysCount(int n);

@@ -386,7 +386,8 @@ private slots:
         for (QAction* a : w.keyContextMenu()->actions())
             texts << (a->isSeparator() ? QString("|") : a->text());
         QCOMPARE(texts, (QStringList{"Копировать", "Вставить", "Вставить только сканкоды", "Вставить только надпись",
-                                     "Очистить", "|", "Отменить", "Повторить"}));
+                                     "Очистить", "|", "Оформление выбранных клавиш…", "Выбрать все клавиши", "|",
+                                     "Отменить", "Повторить"}));
         // The menu bar has no new entries.
         QCOMPARE(w.form()->menuKey->actions().size(), 8);
 

@@ -175,7 +175,7 @@ private slots:
             {dir.filePath("missing.btv"), "Не удалось открыть (No such file or directory): " + dir.filePath("missing.btv")},
             {badBtv, "Ошибка в формате файла"},
             {badJson, "Ошибка в формате файла: fontFamily: нет поля"},
-            {dir.filePath("notes.txt"), "Неизвестный тип файла (нужен .btv, .kmp или .json): " + dir.filePath("notes.txt")},
+            {dir.filePath("notes.txt"), "Неизвестный тип файла (нужен .btv, .kmp, .json или .csv): " + dir.filePath("notes.txt")},
         };
         for (const auto& c : cases) {
             ScriptedMainWindow t;

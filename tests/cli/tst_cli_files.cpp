@@ -112,7 +112,7 @@ private slots:
     {
         EXPECT_RUN(cli({"info"}), 2, "usage: raskladka-cli info FILE");
         EXPECT_RUN(cli({"info", "a.kmp", "b.kmp"}), 2, "usage");
-        EXPECT_RUN(cli({"info", path("layout.txt")}), 2, "ожидается .kmp, .btv или .json");
+        EXPECT_RUN(cli({"info", path("layout.txt")}), 2, "ожидается .kmp, .btv, .json или .csv");
         EXPECT_RUN(cli({"dump", "x.kmp", "--xml"}), 2, "неизвестный параметр --xml");
         EXPECT_RUN(cli({"convert", "x.kmp"}), 2, "usage: raskladka-cli convert IN OUT");
         EXPECT_RUN(cli({"convert", saveSample("u.kmp", 4), path("out.bin")}), 2, "out.bin");

@@ -76,7 +76,7 @@ expect() {
   got=$(complete_words "$@" | tr '\n' ' ')
   [ "$got" = "$want" ] || fail "$what: offered '$got', expected '$want'"
 }
-expect "layout files" "a.kmp b.btv c.json sub " info ""
+expect "layout files" "a.kmp b.btv c.json log.csv sub " info ""
 expect "sheets" "codes labels " print b.btv --sheet ""
 expect "sheet after =" "codes labels " print b.btv --sheet = ""
 expect "the PDF" "out.pdf sub " print b.btv -o ""
