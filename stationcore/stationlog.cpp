@@ -3,6 +3,8 @@
 
 #include "fileproblem.h"
 
+#include <QFileInfo>
+
 namespace {
 QString csvField(QString s)
 {
@@ -48,7 +50,12 @@ bool openStationLog(QFile& csv)
     // A device such as /dev/full has no last line to look at.
     const bool unended = tail.open(QIODevice::ReadOnly) && !tail.isSequential() && tail.size() > 0 &&
                          tail.seek(tail.size() - 1) && tail.read(1) != "\n";
-    if (!csv.open(QIODevice::WriteOnly | QIODevice::Append))
+    // Appending seeks to the end, which a device or a pipe has not got (Qt warns and
+    // writes anyway); those are written as they come.
+    const QFileInfo info(csv.fileName());
+    const QIODevice::OpenMode mode = !info.exists() || info.isFile() ? QIODevice::WriteOnly | QIODevice::Append
+                                                                     : QIODevice::WriteOnly;
+    if (!csv.open(mode))
         return false;
     if (csv.size() == 0)
         csv.write(stationLogHeader());
