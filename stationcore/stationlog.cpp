@@ -72,20 +72,7 @@ void PendingStationLog::setPath(const QString& path)
 
 bool PendingStationLog::open()
 {
-    if (m_path.isEmpty())
-        return true;
-    QFile csv(m_path);
-    if (!openStationLog(csv)) {
-        m_error = fileProblemText(csv);
-        return false;
-    }
-    csv.close();
-    if (csv.error() != QFileDevice::NoError) {
-        m_error = fileProblemText(csv);
-        return false;
-    }
-    m_error.clear();
-    return true;
+    return m_path.isEmpty() || writeBatch({});
 }
 
 bool PendingStationLog::add(const UploadResult& r, const QDateTime& at)
@@ -98,18 +85,26 @@ bool PendingStationLog::flush()
 {
     if (m_rows.isEmpty() || m_path.isEmpty())
         return m_rows.isEmpty();
-    // Opened for each batch, not held: a file that was taken away or made
-    // read-only is noticed, and one that is back is written at the next try.
+    QByteArray batch;
+    for (const QByteArray& row : m_rows)
+        batch += row;
+    if (!writeBatch(batch))
+        return false;
+    m_rows.clear();
+    return true;
+}
+
+// Opened for each batch, not held: a file that was taken away or made read-only is
+// noticed, and one that is back is written at the next try.
+bool PendingStationLog::writeBatch(const QByteArray& batch)
+{
     QFile csv(m_path);
     if (!openStationLog(csv)) {
         m_error = fileProblemText(csv);
         return false;
     }
-    QByteArray batch;
-    for (const QByteArray& row : m_rows)
-        batch += row;
+    // Rows cut short stay queued whole: the next open ends the cut line first.
     if (csv.write(batch) != batch.size() || !csv.flush()) {
-        // Rows cut short stay queued whole: the next open ends the cut line first.
         m_error = fileProblemText(csv);
         return false;
     }
@@ -118,7 +113,6 @@ bool PendingStationLog::flush()
         m_error = fileProblemText(csv);
         return false;
     }
-    m_rows.clear();
     m_error.clear();
     return true;
 }

@@ -37,6 +37,7 @@ public:
     QString error() const { return m_error; }
 
 private:
+    bool writeBatch(const QByteArray& batch);
     QString m_path;
     QList<QByteArray> m_rows;
     QString m_error;
