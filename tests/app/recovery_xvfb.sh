@@ -43,7 +43,7 @@ for i in \$(seq 10); do
 done
 # Escape closes it; a dialog not yet taking keys is given it again until it has gone.
 for i in \$(seq 50); do
-  xdotool search --onlyvisible --pid \$pid --name "^Свойства кнопки\$" >/dev/null 2>&1 || break
+  window "Свойства кнопки" 1 >/dev/null || break
   xdotool windowfocus --sync \$props key Escape 2>/dev/null
   sleep 0.2
 done

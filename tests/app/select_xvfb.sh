@@ -9,6 +9,9 @@ bin=$1 sample=$2
 cp "$sample" "$work/till.btv"
 cat > "$work/probe.sh" <<PROBE
 set -u
+# xdotool matches window names as regular expressions in the locale's character set;
+# without a locale (a fresh system, env -i) the Cyrillic titles would never match.
+export LC_ALL=C.UTF-8
 fail() { echo "\$1"; for x in \$(xdotool search --onlyvisible --pid \$pid --name "" 2>/dev/null); do echo "\$x: \$(xdotool getwindowname \$x)"; done; kill -9 \$pid; exit 1; }
 "$bin" "$work/till.btv" 2>>"$work/stderr" & pid=\$!
 # Waits for a shown window of the editor named \$1 (a pattern), \$2 of them; prints the last.
