@@ -8,6 +8,7 @@ RASKLADKA_TOOLS="
 appstreamcli appstream
 clang++ clang
 cmake cmake
+cmp diffutils
 convert imagemagick
 cpack cmake
 ctest cmake
@@ -20,6 +21,7 @@ import imagemagick
 lintian lintian
 make make
 nm binutils
+od coreutils
 pdfinfo poppler-utils
 pdftoppm poppler-utils
 rsvg-convert librsvg2-bin
