@@ -22,6 +22,7 @@
 #include "keyboardprotocol.h"
 #include "keyimage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <chrono>
@@ -30,6 +31,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <map>
 #include <poll.h>
 #include <string>
@@ -88,9 +90,11 @@ const char* const Usage =
     "                        once the host has closed the port after an upload was\n"
     "                        answered, close the terminal, stay away MS ms, then open a\n"
     "                        new one (behind the same --link) and print its path, keeping\n"
-    "                        what was stored\n"
+    "                        what was stored; \"never\": stay away and exit\n"
     "\n"
     "Try the editor with it:  RASKLADKA_EXTRA_PORTS=\"PATH=Magnetic Stripe Reader (simulated)\"\n";
+
+constexpr int NeverBack = std::numeric_limits<int>::max();  // --restart-vanish never
 
 volatile sig_atomic_t g_stop = 0;
 int g_wakeFd = -1;
@@ -174,6 +178,8 @@ bool parseOptions(int argc, char** argv, Options& o)
             continue;
         else if (a == "--vanish-after" && parseInt(v, o.vanishAfterMs))
             continue;
+        else if (a == "--restart-vanish" && std::strcmp(v, "never") == 0)
+            o.restartVanishMs = NeverBack;
         else if (a == "--restart-vanish" && parseInt(v, o.restartVanishMs))
             continue;
         else if (a == "--keep-wrong" && parseInt(v, o.keepWrongSlot) && o.keepWrongSlot < ImageSlots)
@@ -341,7 +347,7 @@ private:
     bool m_answeredUpload = false;
 };
 
-int openMaster(std::string& slavePath)
+int openTerminal(std::string& slavePath)
 {
     const int fd = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (fd < 0 || grantpt(fd) != 0 || unlockpt(fd) != 0)
@@ -365,6 +371,37 @@ int openMaster(std::string& slavePath)
         }
         close(slave);
     }
+    return fd;
+}
+
+// A serial port is locked by a file named after its device, and a terminal's
+// number is free again as soon as its last user has closed it: a host that has
+// just gone (or is about to remove its lock) can still hold "LCK..pts_N" for the
+// number we are given. That host would refuse to open us, so such numbers are
+// held until a free one turns up, and then let go.
+bool lockedByAnother(const std::string& slavePath)
+{
+    std::string name = slavePath.rfind("/dev/", 0) == 0 ? slavePath.substr(5) : slavePath;
+    std::replace(name.begin(), name.end(), '/', '_');
+    for (const char* dir : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp", "/tmp",
+                            "/var/lock/lockdev", "/run/lock"}) {
+        struct stat st{};
+        if (stat((std::string(dir) + "/LCK.." + name).c_str(), &st) == 0)
+            return true;
+    }
+    return false;
+}
+
+int openMaster(std::string& slavePath)
+{
+    std::vector<int> held;
+    int fd = openTerminal(slavePath);
+    while (fd >= 0 && held.size() < 64 && lockedByAnother(slavePath)) {
+        held.push_back(fd);
+        fd = openTerminal(slavePath);
+    }
+    for (int h : held)
+        close(h);
     return fd;
 }
 
@@ -509,6 +546,10 @@ int main(int argc, char** argv)
             out.clear();
             if (restartDue) {
                 restartDue = false;
+                if (opt.restartVanishMs == NeverBack) {
+                    say("unplugged");
+                    break;
+                }
                 say("restarting");
                 unplug(opt.link, slavePath, master);
                 pollfd w{wake[0], POLLIN, 0};

@@ -258,7 +258,7 @@ private slots:
         const std::vector<Kbd> kinds{
             {{"--stall", "--vanish-after", "150"}, "Клавиатура отключена во время передачи, "},
             {{"--upload-answer", "none", "--vanish-after", "100"}, "Клавиатура отключена во время передачи, "},
-            {{"--vanish-after", QString::number(AnswerMs + 100)}, "Клавиатура не вернулась после перезапуска, "},
+            {{"--restart-vanish", "never"}, "Клавиатура не вернулась после перезапуска, "},
             {{}, "Готово! Сверка совпала."}};
         std::vector<std::unique_ptr<SimKeyboard>> sims;
         QStringList args{"upload", kmp, "--verify"};
