@@ -45,6 +45,10 @@ int main(int argc, char* argv[])
          QStringLiteral("Проверка клавиш: наибольшая пауза внутри вывода одной клавиши, мс (50)"), QStringLiteral("MS")},
         {QStringLiteral("log"), QStringLiteral("Журнал CSV, дописывается (по умолчанию рядом с раскладкой)"),
          QStringLiteral("FILE.csv")},
+        {QStringLiteral("sockets"),
+         QStringLiteral("Номера полей: гнёзда по порядку, путь в строке, как их записывает «Запомнить гнёзда…» "
+                        "(по умолчанию по порядку путей)"),
+         QStringLiteral("FILE")},
         {QStringLiteral("no-verify"), QStringLiteral("Не сверять образ после записи")},
         {QStringLiteral("verify"), QStringLiteral("Сверять образ после записи (так и без него)")},
         {QStringLiteral("answer-wait"),
@@ -82,6 +86,14 @@ int main(int argc, char* argv[])
     }
 
     StationWindow window(options);
+    if (parser.isSet(QStringLiteral("sockets"))) {
+        const QString path = parser.value(QStringLiteral("sockets"));
+        QString why;
+        if (!window.loadSockets(path, &why)) {
+            err << QStringLiteral("raskladka-station: ") << path << QStringLiteral(": ") << why << '\n';
+            return 2;
+        }
+    }
     app.setWindowIcon(QIcon(QStringLiteral(":/station/raskladka.png")));
     // Each verdict also goes to standard output: a bench started at login leaves its trace in the session log.
     QTextStream out(stdout);

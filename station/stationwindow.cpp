@@ -1,20 +1,24 @@
 #include "stationwindow.h"
 
+#include "elidedlabel.h"
 #include "filemessages.h"
 #include "keyimage.h"
 #include "keytestwindow.h"
 #include "layoutsource.h"
 #include "sockettile.h"
+#include "tilefit.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTime>
@@ -25,9 +29,11 @@ const QString WindowTitle = QStringLiteral("Программирование к�
 constexpr int TickMs = 100;
 constexpr int TileSpacing = 8;
 
-QLabel* boldLabel(const QString& text)
+template <typename Label = QLabel>
+Label* boldLabel(const QString& text = {})
 {
-    auto* label = new QLabel(text);
+    auto* label = new Label;
+    label->setText(text);
     QFont f = label->font();
     f.setBold(true);
     label->setFont(f);
@@ -36,18 +42,22 @@ QLabel* boldLabel(const QString& text)
 }  // namespace
 
 StationWindow::StationWindow(const Options& options, QWidget* parent)
-    : QMainWindow(parent), m_options(options), m_layoutText(boldLabel(QStringLiteral("не выбрана"))),
-      m_chooseLayout(new QPushButton(QStringLiteral("Выбрать раскладку…"))), m_logText(new QLabel),
+    : QMainWindow(parent), m_options(options), m_session(nullptr, options.environment),
+      m_layoutText(boldLabel<ElidedLabel>()), m_chooseLayout(new QPushButton(QStringLiteral("Выбрать раскладку…"))),
+      m_logText(new ElidedLabel),
       m_chooseLog(new QPushButton(QStringLiteral("Выбрать журнал…"))), m_logProblem(new QLabel),
       m_openKeyTest(new QPushButton(QStringLiteral("Проверка клавиш…"))),
       m_verify(new QCheckBox(QStringLiteral("Сверять после записи"))),
       m_beep(new QCheckBox(QStringLiteral("Звук при ошибке"))), m_start(new QPushButton(QStringLiteral("Пуск"))),
-      m_stop(new QPushButton(QStringLiteral("Стоп"))), m_counters(boldLabel({})),
+      m_stop(new QPushButton(QStringLiteral("Стоп"))),
+      m_remember(new QPushButton(QStringLiteral("Запомнить гнёзда…"))), m_counters(boldLabel()),
+      m_failures(boldLabel()),
       m_hint(new QLabel(QStringLiteral("Выберите раскладку и нажмите «Пуск»: каждая подключённая клавиатура "
                                        "получит своё поле с номером гнезда."))),
-      m_tileArea(new QWidget), m_grid(new QGridLayout(m_tileArea))
+      m_scroll(new QScrollArea), m_tileArea(new QWidget), m_grid(new QGridLayout(m_tileArea))
 {
     setWindowTitle(WindowTitle);
+    m_layoutText->setFullText(QStringLiteral("не выбрана"));
     m_verify->setChecked(options.verify);
     m_session.options().timings = options.timings;
     m_logText->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -55,7 +65,11 @@ StationWindow::StationWindow(const Options& options, QWidget* parent)
     m_logProblem->setStyleSheet(QStringLiteral("color: #c62828; font-weight: bold"));
     m_logProblem->hide();
     m_hint->setWordWrap(true);
-    QFont counterFont = m_counters->font();
+    m_failures->setWordWrap(true);
+    m_failures->setStyleSheet(QStringLiteral("color: #c62828"));
+    m_failures->hide();
+    m_remember->setToolTip(QStringLiteral("Записать гнёзда по порядку их номеров в файл для --sockets: "
+                                          "с ним номера полей те же при каждом запуске"));    QFont counterFont = m_counters->font();
     counterFont.setPointSize(counterFont.pointSize() + 4);
     m_counters->setFont(counterFont);
 
@@ -72,14 +86,16 @@ StationWindow::StationWindow(const Options& options, QWidget* parent)
     runRow->addWidget(m_verify);
     runRow->addWidget(m_beep);
     runRow->addStretch(1);
+    runRow->addWidget(m_remember);
     runRow->addWidget(m_start);
     runRow->addWidget(m_stop);
 
     m_grid->setSpacing(TileSpacing);
     m_grid->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    auto* scroll = new QScrollArea;
-    scroll->setWidgetResizable(true);
-    scroll->setWidget(m_tileArea);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setWidget(m_tileArea);
+    // The tiles are sized to the room they have, whatever else the window shows.
+    m_scroll->viewport()->installEventFilter(this);
 
     auto* central = new QWidget;
     auto* box = new QVBoxLayout(central);
@@ -88,16 +104,19 @@ StationWindow::StationWindow(const Options& options, QWidget* parent)
     box->addWidget(m_logProblem);
     box->addLayout(runRow);
     box->addWidget(m_counters);
+    box->addWidget(m_failures);
     box->addWidget(m_hint);
-    box->addWidget(scroll, 1);
+    box->addWidget(m_scroll, 1);
     setCentralWidget(central);
-    resize(1120, 720);
+    // No wider than the screen, so that no button is out of it.
+    resize(QSize(1120, 720).boundedTo(screen()->availableSize()));
 
     connect(m_chooseLayout, &QPushButton::clicked, this, &StationWindow::chooseLayout);
     connect(m_chooseLog, &QPushButton::clicked, this, &StationWindow::chooseLog);
     connect(m_openKeyTest, &QPushButton::clicked, this, &StationWindow::openKeyTest);
     connect(m_start, &QPushButton::clicked, this, &StationWindow::start);
     connect(m_stop, &QPushButton::clicked, this, &StationWindow::stop);
+    connect(m_remember, &QPushButton::clicked, this, &StationWindow::chooseSocketsFile);
     m_ticker.setInterval(TickMs);
     connect(&m_ticker, &QTimer::timeout, this, &StationWindow::refreshTiles);
     connect(&m_session, &StationSession::keyboardFound, this, &StationWindow::showKeyboard);
@@ -139,7 +158,7 @@ bool StationWindow::openLayout(const QString& path)
     m_image = image;
     m_layout = std::move(file.model);
     const QString name = QFileInfo(path).fileName();
-    m_layoutText->setText(name + QString::asprintf(", контрольная сумма 0x%02X", uint8_t(image.at(ImageChecksumOffset))));
+    m_layoutText->setFullText(name + QString::asprintf(", контрольная сумма 0x%02X", uint8_t(image.at(ImageChecksumOffset))));
     m_layoutText->setToolTip(path);
     setWindowTitle(WindowTitle + QStringLiteral(" — ") + name);
     if (!m_logChosen)
@@ -194,9 +213,50 @@ void StationWindow::chooseLog()
     setLogPath(path);
 }
 
+QString StationWindow::defaultSocketsPath() const
+{
+    const QString name = QStringLiteral("гнёзда.txt");
+    return m_layoutPath.isEmpty() ? QDir::home().filePath(name) : QFileInfo(m_layoutPath).dir().filePath(name);
+}
+
+bool StationWindow::loadSockets(const QString& path, QString* error)
+{
+    if (!m_numbers.load(path, error))
+        return false;
+    m_socketsPath = path;
+    renumberTiles();
+    setControlsForRun();
+    return true;
+}
+
+void StationWindow::chooseSocketsFile()
+{
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Запомнить гнёзда"), m_socketsPath.isEmpty() ? defaultSocketsPath() : m_socketsPath,
+        QStringLiteral("Списки гнёзд (*.txt);;Все файлы (*)"));
+    if (!path.isEmpty())
+        rememberSockets(path);
+}
+
+bool StationWindow::rememberSockets(const QString& path)
+{
+    QString error;
+    if (!m_numbers.save(path, &error)) {
+        QMessageBox::warning(this, TitleFileError, path + QStringLiteral(": ") + error);
+        return false;
+    }
+    // The file just written numbers the sockets as they are now: one plugged
+    // later comes after them, and moves none.
+    const QStringList sockets = m_numbers.remembered();
+    m_numbers.setListed(sockets);
+    m_socketsPath = path;
+    statusBar()->showMessage(QStringLiteral("Гнёзда запомнены (%1): %2").arg(sockets.size()).arg(path));
+    return true;
+}
+
 void StationWindow::setLogPath(const QString& path)
 {
-    m_logText->setText(path);
+    m_logText->setFullText(path);
     m_session.setLogPath(path);
 }
 
@@ -251,6 +311,7 @@ void StationWindow::setControlsForRun()
     m_start->setEnabled(!busy && !m_image.isEmpty());
     m_openKeyTest->setEnabled(!m_image.isEmpty());
     m_stop->setEnabled(busy && !m_session.stopping());
+    m_remember->setEnabled(!m_numbers.remembered().isEmpty());
     m_hint->setVisible(m_order.isEmpty());
     if (busy && m_session.stopping())
         statusBar()->showMessage(QStringLiteral("Остановка: загрузки, что идут, будут закончены."));
@@ -258,7 +319,7 @@ void StationWindow::setControlsForRun()
         statusBar()->clearMessage();
 }
 
-SocketTile* StationWindow::tileFor(const QString& socket)
+SocketTile* StationWindow::tileFor(const QString& socket) const
 {
     const auto it = m_tiles.find(socket);
     return it == m_tiles.end() ? nullptr : it->second;
@@ -268,14 +329,43 @@ void StationWindow::showKeyboard(const QString& socket, const QString& device)
 {
     SocketTile* tile = tileFor(socket);
     if (!tile) {
-        // Numbered in the order the sockets were first seen, for as long as the program runs.
-        tile = new SocketTile(int(m_order.size()) + 1, socket, m_options.timings, m_options.verify);
+        const bool moved = m_numbers.see(socket);
+        tile = new SocketTile(m_numbers.number(socket), socket, m_options.timings, m_options.verify);
         m_tiles[socket] = tile;
         m_order.append(tile);
+        if (moved)
+            renumberTiles();
+        else
+            std::stable_sort(m_order.begin(), m_order.end(),
+                             [](const SocketTile* a, const SocketTile* b) { return a->number() < b->number(); });
         placeTiles();
         m_hint->hide();
+        m_remember->setEnabled(true);
     }
     tile->startKeyboard(device, m_options.timings, m_options.verify);
+    showFailures();
+}
+
+// A socket that sorts before those seen so far moves them up by one, the
+// tiles' order following their numbers.
+void StationWindow::renumberTiles()
+{
+    for (SocketTile* tile : std::as_const(m_order))
+        tile->setNumber(m_numbers.number(tile->socket()));
+    std::stable_sort(m_order.begin(), m_order.end(),
+                     [](const SocketTile* a, const SocketTile* b) { return a->number() < b->number(); });
+    placeTiles();
+    showFailures();
+}
+
+void StationWindow::showFailures()
+{
+    QStringList numbers;
+    for (const SocketTile* tile : std::as_const(m_order))
+        if (tile->failed())
+            numbers << QString::number(tile->number());
+    m_failures->setText(QStringLiteral("Ошибки: ") + numbers.join(QStringLiteral(", ")));
+    m_failures->setVisible(!numbers.isEmpty());
 }
 
 void StationWindow::showStage(const QString& socket, StationEngine::Stage stage)
@@ -297,6 +387,7 @@ void StationWindow::recordResult(const UploadResult& r)
         QApplication::beep();
     if (SocketTile* tile = tileFor(r.port)) {
         tile->showResult(r);
+        showFailures();
         emit verdictShown(tile->number(), r.port, r.ok, tile->verdictText());
     }
 }
@@ -324,22 +415,27 @@ void StationWindow::placeTiles()
 {
     if (m_order.isEmpty())
         return;
-    const int tileWidth = m_order.first()->width() + TileSpacing;
-    const int columns = std::max(1, (m_tileArea->parentWidget()->width() - TileSpacing) / tileWidth);
-    for (int i = 0; i < m_order.size(); ++i) {
-        int row = -1, column = -1, rowSpan, columnSpan;
-        const int at = m_grid->indexOf(m_order[i]);
+    const QSize room = m_scroll->viewport()->size().shrunkBy(m_grid->contentsMargins());
+    const TileFit fit = fitTiles(int(m_order.size()), room, TileSpacing);
+    for (qsizetype i = 0; i < m_order.size(); ++i) {
+        SocketTile* tile = m_order[i];
+        if (tile->size() != fit.tile)
+            tile->setFixedSize(fit.tile);
+        const int row = int(i) / fit.columns, column = int(i) % fit.columns;
+        int atRow = -1, atColumn = -1, rowSpan, columnSpan;
+        const int at = m_grid->indexOf(tile);
         if (at >= 0)
-            m_grid->getItemPosition(at, &row, &column, &rowSpan, &columnSpan);
-        if (row != i / columns || column != i % columns)
-            m_grid->addWidget(m_order[i], i / columns, i % columns);
+            m_grid->getItemPosition(at, &atRow, &atColumn, &rowSpan, &columnSpan);
+        if (atRow != row || atColumn != column)
+            m_grid->addWidget(tile, row, column);
     }
 }
 
-void StationWindow::resizeEvent(QResizeEvent* event)
+bool StationWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    QMainWindow::resizeEvent(event);
-    placeTiles();
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize)
+        placeTiles();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void StationWindow::closeEvent(QCloseEvent* event)

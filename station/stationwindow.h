@@ -2,6 +2,7 @@
 // The programming station as a window: the layout to program, a tile per
 // socket, the tallies and the CSV log. The keyboards are programmed by the
 // station engine on this window's event loop; nothing here waits on a port.
+#include "socketnumbers.h"
 #include "stationsession.h"
 
 #include <QByteArray>
@@ -13,12 +14,14 @@
 #include <map>
 #include <memory>
 
+class ElidedLabel;
 class KeyMapImgClass;
 class KeyTestWindow;
 class QCheckBox;
 class QGridLayout;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class SocketTile;
 
 class StationWindow : public QMainWindow
@@ -30,6 +33,7 @@ public:
         bool verify = true;
         QString logPath;  // empty: beside the layout
         int burstMs = 50;  // the key test: the longest pause within one key's output
+        StationEnvironment environment;  // the system's ports by default
     };
 
     explicit StationWindow(const Options& options, QWidget* parent = nullptr);
@@ -41,6 +45,15 @@ public:
     bool running() const { return m_session.running(); }
     int programmed() const { return m_session.tally().good; }
     int failed() const { return m_session.tally().bad; }
+
+    // Numbers the tiles as the sockets listed in `path`, one path a line; false
+    // with why when it cannot be read.
+    bool loadSockets(const QString& path, QString* error);
+    // Writes the sockets, in the order of their numbers, to `path`, whose list
+    // numbers the tiles from then on; false after showing why it could not.
+    bool rememberSockets(const QString& path);
+    // The number on the socket's tile; 0 while it has none.
+    int tileNumber(const QString& socket) const { return tileFor(socket) ? m_numbers.number(socket) : 0; }
 
 public slots:
     void start();
@@ -58,11 +71,12 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void chooseLayout();
     void chooseLog();
+    void chooseSocketsFile();
     void showKeyboard(const QString& socket, const QString& device);
     void showStage(const QString& socket, StationEngine::Stage stage);
     void noteProgress(const QString& socket, int byte);
@@ -72,12 +86,15 @@ private slots:
     void showLogState();
 
 private:
-    SocketTile* tileFor(const QString& socket);
+    SocketTile* tileFor(const QString& socket) const;
+    void renumberTiles();
     void placeTiles();
+    void showFailures();
     void setLogPath(const QString& path);
     void showCounters();
     void setControlsForRun();
     QString defaultLogPath() const;
+    QString defaultSocketsPath() const;
 
     Options m_options;
     QString m_layoutPath;
@@ -90,11 +107,13 @@ private:
     qint64 m_lastRunMs = 0;
     QTimer m_ticker;      // the bars through their waits, and the clock
     std::map<QString, SocketTile*> m_tiles;
-    QList<SocketTile*> m_order;
+    QList<SocketTile*> m_order;  // by number
+    SocketNumbers m_numbers;
+    QString m_socketsPath;
 
-    QLabel* m_layoutText;
+    ElidedLabel* m_layoutText;
     QPushButton* m_chooseLayout;
-    QLabel* m_logText;
+    ElidedLabel* m_logText;
     QPushButton* m_chooseLog;
     QLabel* m_logProblem;
     QPushButton* m_openKeyTest;
@@ -102,8 +121,11 @@ private:
     QCheckBox* m_beep;
     QPushButton* m_start;
     QPushButton* m_stop;
+    QPushButton* m_remember;
     QLabel* m_counters;
+    QLabel* m_failures;
     QLabel* m_hint;
+    QScrollArea* m_scroll;
     QWidget* m_tileArea;
     QGridLayout* m_grid;
 };

@@ -1,0 +1,29 @@
+#include "tilefit.h"
+
+#include <algorithm>
+
+TileFit fitTiles(int count, const QSize& room, int spacing)
+{
+    TileFit best;
+    best.tile = TileSize::Smallest;
+    best.scrolls = true;
+    best.columns = std::max(1, (room.width() + spacing) / (TileSize::Smallest.width() + spacing));
+    double bestScale = 0;
+    for (int columns = 1; columns <= std::max(1, count); ++columns) {
+        const int rows = (count + columns - 1) / columns;
+        const int width = (room.width() - (columns - 1) * spacing) / columns;
+        const int height = (room.height() - (rows - 1) * spacing) / std::max(1, rows);
+        if (width < TileSize::Smallest.width() || height < TileSize::Smallest.height())
+            continue;
+        const QSize tile(std::min(width, TileSize::Largest.width()), std::min(height, TileSize::Largest.height()));
+        // How large the usual tile could be drawn in this cell: a cell far wider
+        // or taller than a tile's shape gains nothing from its extra room.
+        const double scale = std::min(double(tile.width()) / TileSize::Usual.width(),
+                                      double(tile.height()) / TileSize::Usual.height());
+        if (scale > bestScale) {
+            bestScale = scale;
+            best = {columns, tile, false};
+        }
+    }
+    return best;
+}
