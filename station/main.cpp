@@ -46,8 +46,8 @@ int main(int argc, char* argv[])
         {QStringLiteral("log"), QStringLiteral("Журнал CSV, дописывается (по умолчанию рядом с раскладкой)"),
          QStringLiteral("FILE.csv")},
         {QStringLiteral("sockets"),
-         QStringLiteral("Номера полей: гнёзда по порядку, путь в строке, как их записывает «Запомнить гнёзда…» "
-                        "(по умолчанию по порядку путей)"),
+         QStringLiteral("Гнёзда по порядку номеров их полей, путь в строке, как их записывает «Запомнить "
+                        "гнёзда…» (без него поля нумеруются по порядку путей гнёзд)"),
          QStringLiteral("FILE")},
         {QStringLiteral("no-verify"), QStringLiteral("Не сверять образ после записи")},
         {QStringLiteral("verify"), QStringLiteral("Сверять образ после записи (так и без него)")},

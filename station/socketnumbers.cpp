@@ -60,14 +60,10 @@ bool SocketNumbers::save(const QString& path, QString* error) const
     return true;
 }
 
-bool SocketNumbers::see(const QString& socket)
+void SocketNumbers::see(const QString& socket)
 {
-    if (m_listed.contains(socket) || m_others.contains(socket))
-        return false;
-    const auto at = std::lower_bound(m_others.begin(), m_others.end(), socket, before);
-    const bool moves = at != m_others.end();
-    m_others.insert(at, socket);
-    return moves;
+    if (!m_listed.contains(socket) && !m_others.contains(socket))
+        m_others.insert(std::lower_bound(m_others.begin(), m_others.end(), socket, before), socket);
 }
 
 int SocketNumbers::number(const QString& socket) const

@@ -17,9 +17,9 @@ public:
     // Writes remembered() to `path` in one go; false with why, the file untouched.
     bool save(const QString& path, QString* error) const;
 
-    // Notes a socket a keyboard was found in; true when that moved sockets seen
-    // before to other numbers (a socket that sorts before them, unlisted).
-    bool see(const QString& socket);
+    // Notes a socket a keyboard was found in. Unlisted, it moves the unlisted
+    // sockets seen before whose paths sort after it on by one.
+    void see(const QString& socket);
     // 0 for a socket neither listed nor seen.
     int number(const QString& socket) const;
     // The sockets listed, then those seen besides, in the order of their numbers:

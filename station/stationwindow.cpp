@@ -24,6 +24,9 @@
 #include <QTime>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 const QString WindowTitle = QStringLiteral("Программирование клавиатур");
 constexpr int TickMs = 100;
@@ -67,6 +70,9 @@ StationWindow::StationWindow(const Options& options, QWidget* parent)
     m_hint->setWordWrap(true);
     m_failures->setWordWrap(true);
     m_failures->setStyleSheet(QStringLiteral("color: #c62828"));
+    QFont failuresFont = m_failures->font();
+    failuresFont.setPointSize(failuresFont.pointSize() + 2);
+    m_failures->setFont(failuresFont);
     m_failures->hide();
     m_remember->setToolTip(QStringLiteral("Записать гнёзда по порядку их номеров в файл для --sockets: "
                                           "с ним номера полей те же при каждом запуске"));    QFont counterFont = m_counters->font();
@@ -329,16 +335,11 @@ void StationWindow::showKeyboard(const QString& socket, const QString& device)
 {
     SocketTile* tile = tileFor(socket);
     if (!tile) {
-        const bool moved = m_numbers.see(socket);
-        tile = new SocketTile(m_numbers.number(socket), socket, m_options.timings, m_options.verify);
+        m_numbers.see(socket);
+        tile = new SocketTile(m_numbers.number(socket), socket, m_options.timings, m_options.verify, m_tileArea);
         m_tiles[socket] = tile;
         m_order.append(tile);
-        if (moved)
-            renumberTiles();
-        else
-            std::stable_sort(m_order.begin(), m_order.end(),
-                             [](const SocketTile* a, const SocketTile* b) { return a->number() < b->number(); });
-        placeTiles();
+        renumberTiles();
         m_hint->hide();
         m_remember->setEnabled(true);
     }
@@ -354,8 +355,20 @@ void StationWindow::renumberTiles()
         tile->setNumber(m_numbers.number(tile->socket()));
     std::stable_sort(m_order.begin(), m_order.end(),
                      [](const SocketTile* a, const SocketTile* b) { return a->number() < b->number(); });
-    placeTiles();
+    placeTilesSoon();
     showFailures();
+}
+
+// Keyboards found together add their tiles one after another within a single
+// turn of the event loop: they are sized and placed once, after it.
+void StationWindow::placeTilesSoon()
+{
+    if (std::exchange(m_placing, true))
+        return;
+    QMetaObject::invokeMethod(this, [this] {
+        m_placing = false;
+        placeTiles();
+    }, Qt::QueuedConnection);
 }
 
 void StationWindow::showFailures()
@@ -409,8 +422,7 @@ void StationWindow::showCounters()
                             .arg(QTime(0, 0).addMSecs(ms).toString(QStringLiteral("HH:mm:ss"))));
 }
 
-// Only the tiles not yet where they belong move: keyboards found together add
-// their tiles one after another within a single turn of the event loop.
+// Only the tiles not yet where they belong move.
 void StationWindow::placeTiles()
 {
     if (m_order.isEmpty())

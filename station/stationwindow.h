@@ -89,6 +89,7 @@ private:
     SocketTile* tileFor(const QString& socket) const;
     void renumberTiles();
     void placeTiles();
+    void placeTilesSoon();
     void showFailures();
     void setLogPath(const QString& path);
     void showCounters();
@@ -110,6 +111,7 @@ private:
     QList<SocketTile*> m_order;  // by number
     SocketNumbers m_numbers;
     QString m_socketsPath;
+    bool m_placing = false;
 
     ElidedLabel* m_layoutText;
     QPushButton* m_chooseLayout;
