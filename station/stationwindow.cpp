@@ -74,8 +74,9 @@ StationWindow::StationWindow(const Options& options, QWidget* parent)
     failuresFont.setPointSize(failuresFont.pointSize() + 2);
     m_failures->setFont(failuresFont);
     m_failures->hide();
-    m_remember->setToolTip(QStringLiteral("Записать гнёзда по порядку их номеров в файл для --sockets: "
-                                          "с ним номера полей те же при каждом запуске"));    QFont counterFont = m_counters->font();
+    m_remember->setToolTip(QStringLiteral("Записать гнёзда по порядку их номеров в файл: станция, запущенная "
+                                          "с ним (--sockets), нумерует поля так же"));
+    QFont counterFont = m_counters->font();
     counterFont.setPointSize(counterFont.pointSize() + 4);
     m_counters->setFont(counterFont);
 

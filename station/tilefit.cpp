@@ -4,10 +4,7 @@
 
 TileFit fitTiles(int count, const QSize& room, int spacing)
 {
-    TileFit best;
-    best.tile = TileSize::Smallest;
-    best.scrolls = true;
-    best.columns = std::max(1, (room.width() + spacing) / (TileSize::Smallest.width() + spacing));
+    TileFit best{std::max(1, (room.width() + spacing) / (TileSize::Smallest.width() + spacing)), TileSize::Smallest};
     double bestScale = 0;
     for (int columns = 1; columns <= std::max(1, count); ++columns) {
         const int rows = (count + columns - 1) / columns;
@@ -22,7 +19,7 @@ TileFit fitTiles(int count, const QSize& room, int spacing)
                                       double(tile.height()) / TileSize::Usual.height());
         if (scale > bestScale) {
             bestScale = scale;
-            best = {columns, tile, false};
+            best = {columns, tile};
         }
     }
     return best;

@@ -6,14 +6,13 @@
 struct TileFit {
     int columns = 1;
     QSize tile;
-    // The tiles would be smaller than a tile can be: at the smallest, scrolled.
-    bool scrolls = false;
 };
 
 namespace TileSize {
 inline constexpr QSize Usual{260, 170};
 inline constexpr QSize Largest{360, 240};
-// Below this the number and a verdict of two lines no longer fit.
+// Below this the number and a verdict of two lines no longer fit: the tiles
+// stay so small and scroll.
 inline constexpr QSize Smallest{96, 60};
 }  // namespace TileSize
 
