@@ -22,6 +22,7 @@ QString stageText(StationEngine::Stage stage)
     case StationEngine::Stage::Verifying: return QStringLiteral("Сверка");
     case StationEngine::Stage::Done: return {};
     case StationEngine::Stage::Free: return QStringLiteral("Гнездо свободно");
+    case StationEngine::Stage::Waiting: return QStringLiteral("не программируется: станция остановлена");
     }
     return {};
 }
@@ -96,6 +97,8 @@ void SocketTile::setStage(StationEngine::Stage stage)
     // The verdict is the Done stage's text; an emptied socket keeps it until the next keyboard.
     if (stage != StationEngine::Stage::Done)
         m_stageText->setText(stageText(stage));
+    m_bar->setVisible(stage != StationEngine::Stage::Waiting && stage != StationEngine::Stage::Done &&
+                      stage != StationEngine::Stage::Free);
     refreshProgress();
 }
 
@@ -125,7 +128,8 @@ void SocketTile::paint(const QColor& background, const QColor& text)
 
 void SocketTile::refreshProgress()
 {
-    if (m_stage == StationEngine::Stage::Free || m_stage == StationEngine::Stage::Done)
+    if (m_stage == StationEngine::Stage::Free || m_stage == StationEngine::Stage::Done ||
+        m_stage == StationEngine::Stage::Waiting)
         return;
     showPermille(permille());
 }
@@ -164,6 +168,7 @@ int SocketTile::permille() const
         break;
     case StationEngine::Stage::Free:
     case StationEngine::Stage::Done:
+    case StationEngine::Stage::Waiting:
         return 0;
     }
     return int(1000 * done / total);

@@ -45,16 +45,25 @@ StationWindow::StationWindow(const Options& options, QWidget* parent)
       m_stop(new QPushButton(QStringLiteral("Стоп"))), m_counters(boldLabel({})),
       m_hint(new QLabel(QStringLiteral("Выберите раскладку и нажмите «Пуск»: каждая подключённая клавиатура "
                                        "получит своё поле с номером гнезда."))),
+      m_stoppedBanner(new QLabel(QStringLiteral("Станция остановлена: новые клавиатуры не программируются. "
+                                                "Нажмите «Пуск», чтобы продолжить."))),
       m_tileArea(new QWidget), m_grid(new QGridLayout(m_tileArea))
 {
     setWindowTitle(WindowTitle);
     m_verify->setChecked(options.verify);
     m_session.options().timings = options.timings;
+    m_session.options().tileNumber = [this](const QString& socket) {
+        const SocketTile* tile = tileFor(socket);
+        return tile ? tile->number() : 0;
+    };
     m_logText->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_logProblem->setWordWrap(true);
     m_logProblem->setStyleSheet(QStringLiteral("color: #c62828; font-weight: bold"));
     m_logProblem->hide();
     m_hint->setWordWrap(true);
+    m_stoppedBanner->setWordWrap(true);
+    m_stoppedBanner->setStyleSheet(QStringLiteral("background: #ef6c00; color: white; font-weight: bold; padding: 6px"));
+    m_stoppedBanner->hide();
     QFont counterFont = m_counters->font();
     counterFont.setPointSize(counterFont.pointSize() + 4);
     m_counters->setFont(counterFont);
@@ -89,6 +98,7 @@ StationWindow::StationWindow(const Options& options, QWidget* parent)
     box->addLayout(runRow);
     box->addWidget(m_counters);
     box->addWidget(m_hint);
+    box->addWidget(m_stoppedBanner);
     box->addWidget(scroll, 1);
     setCentralWidget(central);
     resize(1120, 720);
@@ -96,11 +106,17 @@ StationWindow::StationWindow(const Options& options, QWidget* parent)
     connect(m_chooseLayout, &QPushButton::clicked, this, &StationWindow::chooseLayout);
     connect(m_chooseLog, &QPushButton::clicked, this, &StationWindow::chooseLog);
     connect(m_openKeyTest, &QPushButton::clicked, this, &StationWindow::openKeyTest);
+    // From the keyboard too, at a bench where the mouse is out of reach.
+    m_start->setShortcut(Qt::Key_F5);
+    m_start->setToolTip(QStringLiteral("Пуск (F5)"));
+    m_stop->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    m_stop->setToolTip(QStringLiteral("Стоп (Shift+F5)"));
     connect(m_start, &QPushButton::clicked, this, &StationWindow::start);
     connect(m_stop, &QPushButton::clicked, this, &StationWindow::stop);
     m_ticker.setInterval(TickMs);
     connect(&m_ticker, &QTimer::timeout, this, &StationWindow::refreshTiles);
     connect(&m_session, &StationSession::keyboardFound, this, &StationWindow::showKeyboard);
+    connect(&m_session, &StationSession::keyboardWaiting, this, &StationWindow::showWaiting);
     connect(&m_session, &StationSession::stageChanged, this, &StationWindow::showStage);
     connect(&m_session, &StationSession::progress, this, &StationWindow::noteProgress);
     connect(&m_session, &StationSession::keyboardDone, this, &StationWindow::recordResult);
@@ -137,6 +153,7 @@ bool StationWindow::openLayout(const QString& path)
     }
     m_layoutPath = path;
     m_image = image;
+    m_session.options().layoutName = QFileInfo(path).fileName();
     m_layout = std::move(file.model);
     const QString name = QFileInfo(path).fileName();
     m_layoutText->setText(name + QString::asprintf(", контрольная сумма 0x%02X", uint8_t(image.at(ImageChecksumOffset))));
@@ -252,6 +269,8 @@ void StationWindow::setControlsForRun()
     m_openKeyTest->setEnabled(!m_image.isEmpty());
     m_stop->setEnabled(busy && !m_session.stopping());
     m_hint->setVisible(m_order.isEmpty());
+    // Stopped after a run: keyboards plugged in now wait for "Пуск".
+    m_stoppedBanner->setVisible(!busy && m_sinceStart.isValid());
     if (busy && m_session.stopping())
         statusBar()->showMessage(QStringLiteral("Остановка: загрузки, что идут, будут закончены."));
     else
@@ -276,6 +295,12 @@ void StationWindow::showKeyboard(const QString& socket, const QString& device)
         m_hint->hide();
     }
     tile->startKeyboard(device, m_options.timings, m_options.verify);
+}
+
+void StationWindow::showWaiting(const QString& socket, const QString& device)
+{
+    showKeyboard(socket, device);
+    tileFor(socket)->setStage(StationEngine::Stage::Waiting);
 }
 
 void StationWindow::showStage(const QString& socket, StationEngine::Stage stage)
@@ -360,7 +385,8 @@ void StationWindow::closeEvent(QCloseEvent* event)
     if (m_session.unwrittenRows() > 0) {
         const auto answer = QMessageBox::question(
             this, WindowTitle,
-            QStringLiteral("Строк журнала не записано: %1 (%2: %3). Закрыть окно и потерять их?")
+            QStringLiteral("Строк журнала не записано: %1 (%2: %3). Закрыть окно? Они будут сохранены "
+                           "в отдельный файл рядом с журналом.")
                 .arg(m_session.unwrittenRows())
                 .arg(m_session.logPath(), m_session.logError()),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
@@ -368,6 +394,27 @@ void StationWindow::closeEvent(QCloseEvent* event)
             event->ignore();
             return;
         }
+        putRowsAside();
     }
     event->accept();
+}
+
+void StationWindow::shutDown()
+{
+    m_session.interrupt();
+    m_session.writeLog();
+    putRowsAside();
+    if (m_keyTest)
+        m_keyTest->close();
+    hide();
+}
+
+void StationWindow::putRowsAside()
+{
+    const int count = int(m_session.unwrittenRows());
+    if (count == 0)
+        return;
+    QByteArray rows;
+    const QString path = m_session.saveUnwritten(&rows);
+    emit rowsPutAside(count, path, rows);
 }

@@ -47,6 +47,10 @@ public slots:
     void stop();
     // "Проверка клавиш" with the chosen layout, in a window of its own; null without one.
     KeyTestWindow* openKeyTest();
+    // Ends as the close button does, without asking: for a signal to end the
+    // program. Keyboards in flight get the row "прервано", and rows the log
+    // cannot take are written beside it (see rowsPutAside()).
+    void shutDown();
 
 signals:
     // A tile showed its verdict, as it reads on the tile.
@@ -55,6 +59,9 @@ signals:
     void stopped();
     // A line the key test showed.
     void keyTestResult(const QString& line);
+    // `count` rows the log could not take went to `path` instead; with `path` empty
+    // they could not be written there either, and `rows` holds them.
+    void rowsPutAside(int count, const QString& path, const QByteArray& rows);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -64,6 +71,7 @@ private slots:
     void chooseLayout();
     void chooseLog();
     void showKeyboard(const QString& socket, const QString& device);
+    void showWaiting(const QString& socket, const QString& device);
     void showStage(const QString& socket, StationEngine::Stage stage);
     void noteProgress(const QString& socket, int byte);
     void recordResult(const UploadResult& r);
@@ -78,6 +86,7 @@ private:
     void showCounters();
     void setControlsForRun();
     QString defaultLogPath() const;
+    void putRowsAside();
 
     Options m_options;
     QString m_layoutPath;
@@ -104,6 +113,7 @@ private:
     QPushButton* m_stop;
     QLabel* m_counters;
     QLabel* m_hint;
+    QLabel* m_stoppedBanner;
     QWidget* m_tileArea;
     QGridLayout* m_grid;
 };
