@@ -198,13 +198,14 @@ void KeyTestWindow::endBurst()
         QApplication::beep();
     } else if (press.keys.size() == 1)
         showResult(QStringLiteral("Клавиша %1: %2").arg(keysText(press.keys), text), Verdict::Key);
-    else
+    else {
+        const QString counted = press.counted.x() < 0
+                                    ? QStringLiteral("все уже засчитаны")
+                                    : QStringLiteral("засчитана ") + keyPlaceText(press.counted.x(), press.counted.y());
         showResult(QStringLiteral("Клавиши %1 дают одно и то же (%2), компьютер их не различает: %3")
-                       .arg(keysText(press.keys), text,
-                            press.counted.x() < 0 ? QStringLiteral("все уже засчитаны")
-                                                  : QStringLiteral("засчитана ") + keyPlaceText(press.counted.x(),
-                                                                                               press.counted.y())),
+                       .arg(keysText(press.keys), text, counted),
                    Verdict::Shared);
+    }
     // A press may move an earlier one to another key of the same output: all marks anew.
     showMarks();
     m_grid->setLit(press.keys);
