@@ -118,6 +118,7 @@ int run(CliContext& ctx)
     if (const int status = takeImageArgument(ctx, parsed.positional(), options.verify, options.timings, image);
         status >= 0)
         return status;
+    options.layoutName = QFileInfo(parsed.positional().value(0)).fileName();
     // A log in a folder that is not there is a slip in its name, told before any
     // keyboard is programmed; any other fault the station outlives.
     if (!csvPath.isEmpty() && !QFileInfo(csvPath).absoluteDir().exists())

@@ -1,5 +1,6 @@
 #include "serialportlink.h"
 
+#include <QFileInfo>
 #include <QThread>
 
 #include <utility>
@@ -51,7 +52,15 @@ bool SerialPortLink::open(const QString& name)
     m_writeError.clear();
     m_port.setPortName(name);
     // The settings made in the constructor are applied by open().
-    return m_port.open(QIODevice::ReadWrite);
+    if (m_port.open(QIODevice::ReadWrite))
+        return true;
+    // A file, a folder or a device that is no terminal is there but takes no line
+    // settings; the system says so only in words of its own.
+    const QSerialPort::SerialPortError e = m_port.error();
+    if (QFileInfo::exists(name) && e != QSerialPort::DeviceNotFoundError && e != QSerialPort::PermissionError &&
+        e != QSerialPort::OpenError)
+        m_writeError = QStringLiteral("это не последовательный порт");
+    return false;
 }
 
 bool SerialPortLink::isOpen() const

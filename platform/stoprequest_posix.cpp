@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 namespace {
+// The terminal that started us closing (SIGHUP) ends us as Ctrl-C does.
+constexpr int StopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 int g_pipe[2] = {-1, -1};
 std::atomic<int> g_left{0};  // requests before the default action comes back; < 0: never
 
@@ -40,14 +42,14 @@ StopRequest::StopRequest(int forceAfter, QObject* parent) : QObject(parent), m_w
         if (::read(g_pipe[0], &c, 1) == 1)
             emit stopRequested(++m_count);
     });
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
+    for (int sig : StopSignals)
+        std::signal(sig, onSignal);
 }
 
 StopRequest::~StopRequest()
 {
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    for (int sig : StopSignals)
+        std::signal(sig, SIG_DFL);
     m_watch->notifier.reset();
     for (int& fd : g_pipe) {
         if (fd >= 0)

@@ -8,6 +8,12 @@
 #include <csignal>
 
 namespace {
+// SIGHUP is POSIX's, not ISO C's.
+constexpr int StopSignals[] = {SIGINT, SIGTERM,
+#ifdef SIGHUP
+                               SIGHUP
+#endif
+};
 constexpr int TickMs = 50;
 
 static_assert(std::atomic<int>::is_always_lock_free, "a signal handler may only touch lock-free atomics");
@@ -35,14 +41,14 @@ StopRequest::StopRequest(int forceAfter, QObject* parent) : QObject(parent), m_w
             emit stopRequested(++m_count);
     });
     m_watch->tick.start(TickMs);
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
+    for (int sig : StopSignals)
+        std::signal(sig, onSignal);
 }
 
 StopRequest::~StopRequest()
 {
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    for (int sig : StopSignals)
+        std::signal(sig, SIG_DFL);
 }
 
 bool StopRequest::isWatching() const

@@ -61,18 +61,17 @@ void KeyTestGrid::paintEvent(QPaintEvent*)
             outline.addRoundedRect(r.adjusted(2, 2, -2, -2), KeyCornerRadius, KeyCornerRadius);
             p.fillPath(outline, Qt::white);
             p.drawPixmap(QRect(r.center() - QPoint(face.width() / 2, face.height() / 2), face.size()), face);
+            // A pressed key is green all over, seen from across the bench; its label
+            // still shows through.
             if (mark == Mark::Silent)
                 p.fillPath(outline, QColor(128, 128, 128, 140));
             else if (mark == Mark::Tested)
-                p.fillPath(outline, QColor(46, 160, 67, 70));
+                p.fillPath(outline, QColor(20, 150, 50, 200));
             QColor edge(205, 205, 205);
             int edgeWidth = 2;
             if (m_lit.contains(QPoint(col, row))) {
                 edge = m_lit.size() > 1 ? QColor(230, 120, 0) : QColor(25, 90, 220);
                 edgeWidth = 8;
-            } else if (mark == Mark::Tested) {
-                edge = QColor(46, 160, 67);
-                edgeWidth = 4;
             }
             p.setPen(QPen(edge, edgeWidth));
             p.drawPath(outline);

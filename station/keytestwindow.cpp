@@ -20,6 +20,22 @@ const QString PressHint = QStringLiteral("Нажимайте клавиши по
 const QString InactiveHint = QStringLiteral("Окно проверки не активно: нажатия до него не доходят. "
                                             "Щёлкните по нему мышью.");
 
+// The key as its cap reads: its place, then every label line; a line that ends in a
+// hyphen goes on into the next, as "Штрих-" and "код" do.
+QString keyCaption(const KeyMapImgClass& layout, int col, int row)
+{
+    QString caption = keyPlaceText(col, row);
+    bool hyphen = false;
+    for (int line = 0; line < LabelLines; ++line) {
+        const QString text = layout.getBtnName(col, row, line).trimmed();
+        if (text.isEmpty())
+            continue;
+        caption += (hyphen ? QString() : QStringLiteral(" ")) + text;
+        hyphen = text.endsWith(QLatin1Char('-'));
+    }
+    return caption;
+}
+
 QString keysText(const QList<QPoint>& keys)
 {
     QStringList places;
@@ -44,16 +60,17 @@ KeyTestWindow::KeyTestWindow(const KeyMapImgClass& layout, const QByteArray& ima
       m_untested(new QListWidget)
 {
     setWindowTitle(QStringLiteral("Проверка клавиш — ") + name);
-    for (int i = 0; i < KeyCount; ++i) {
-        const int col = i / KeyRows, row = i % KeyRows;
-        m_captions << (keyPlaceText(col, row) + QLatin1Char(' ') + layout.getBtnName(col, row, 0)).trimmed();
-    }
+    for (int i = 0; i < KeyCount; ++i)
+        m_captions << keyCaption(layout, i / KeyRows, i % KeyRows);
     QFont big = m_counters->font();
     big.setPointSize(big.pointSize() + 4);
     big.setBold(true);
     m_counters->setFont(big);
+    m_hintFont = m_result->font();
+    m_verdictFont = big;
+    m_verdictFont.setPointSize(m_hintFont.pointSize() * 2);
     m_result->setWordWrap(true);
-    m_result->setMinimumHeight(m_result->fontMetrics().lineSpacing() * 2);
+    m_result->setMinimumHeight(QFontMetrics(m_verdictFont).lineSpacing() * 2);
     m_untested->setFocusPolicy(Qt::NoFocus);
     m_untested->setSelectionMode(QAbstractItemView::NoSelection);
 
@@ -85,9 +102,9 @@ KeyTestWindow::KeyTestWindow(const KeyMapImgClass& layout, const QByteArray& ima
             if (!m_session.sendsAnything(col, row))
                 m_grid->setMark(col, row, KeyTestGrid::Mark::Silent);
     if (available())
-        m_result->setText(PressHint);
+        showHint(PressHint);
     else
-        m_result->setText(QStringLiteral("Проверка клавиш недоступна на этой платформе (%1): программа не "
+        showHint(QStringLiteral("Проверка клавиш недоступна на этой платформе (%1): программа не "
                                          "получает от неё коды клавиш. В сеансе Wayland её можно запустить "
                                          "через X11: QT_QPA_PLATFORM=xcb raskladka-station.")
                               .arg(QGuiApplication::platformName()));
@@ -99,11 +116,10 @@ KeyTestWindow::~KeyTestWindow() { qApp->removeEventFilter(this); }
 void KeyTestWindow::reset()
 {
     m_session.reset();
-    for (const QPoint& k : m_session.untested())
-        m_grid->setMark(k.x(), k.y(), KeyTestGrid::Mark::Untested);
+    showMarks();
     m_grid->setLit({});
     if (available())
-        m_result->setText(PressHint);
+        showHint(PressHint);
     showProgress();
 }
 
@@ -139,9 +155,9 @@ void KeyTestWindow::changeEvent(QEvent* event)
             // Releases now go elsewhere: a modifier held as the window lost the keys would stay held.
             endBurst();
             m_burst = KeyBurst();
-            m_result->setText(InactiveHint);
+            showHint(InactiveHint);
         } else if (m_result->text() == InactiveHint)
-            m_result->setText(PressHint);
+            showHint(PressHint);
     }
     QWidget::changeEvent(event);
 }
@@ -173,24 +189,49 @@ void KeyTestWindow::endBurst()
     const KeyOutput output = m_burst.take();
     if (output.isEmpty() && unknown.isEmpty())
         return;  // releases only
-    const QList<QPoint> keys = unknown.isEmpty() ? m_session.press(output) : QList<QPoint>();
+    const KeyPress press = unknown.isEmpty() ? m_session.press(output) : KeyPress{};
     QString text = keyOutputText(output);
     for (quint32 code : unknown)
         text += (text.isEmpty() ? QString() : QStringLiteral(", ")) + QStringLiteral("клавиша с кодом %1").arg(code);
-    if (keys.isEmpty())
-        showResult(QStringLiteral("Неизвестная последовательность: ") + text);
-    else if (keys.size() == 1)
-        showResult(QStringLiteral("Клавиша %1: %2").arg(keysText(keys), text));
-    else
-        showResult(QStringLiteral("Клавиши %1 дают одно и то же: %2").arg(keysText(keys), text));
-    for (const QPoint& k : keys)
-        m_grid->setMark(k.x(), k.y(), KeyTestGrid::Mark::Tested);
-    m_grid->setLit(keys);
+    if (press.keys.isEmpty()) {
+        showResult(QStringLiteral("Неизвестная последовательность: ") + text, Verdict::Unknown);
+        QApplication::beep();
+    } else if (press.keys.size() == 1)
+        showResult(QStringLiteral("Клавиша %1: %2").arg(keysText(press.keys), text), Verdict::Key);
+    else {
+        const QString counted = press.counted.x() < 0
+                                    ? QStringLiteral("все уже засчитаны")
+                                    : QStringLiteral("засчитана ") + keyPlaceText(press.counted.x(), press.counted.y());
+        showResult(QStringLiteral("Клавиши %1 дают одно и то же (%2), компьютер их не различает: %3")
+                       .arg(keysText(press.keys), text, counted),
+                   Verdict::Shared);
+    }
+    // A press may move an earlier one to another key of the same output: all marks anew.
+    showMarks();
+    m_grid->setLit(press.keys);
     showProgress();
 }
 
-void KeyTestWindow::showResult(const QString& text)
+void KeyTestWindow::showMarks()
 {
+    for (const QPoint& k : keysInReadingOrder())
+        if (m_session.sendsAnything(k.x(), k.y()))
+            m_grid->setMark(k.x(), k.y(),
+                            m_session.tested(k.x(), k.y()) ? KeyTestGrid::Mark::Tested : KeyTestGrid::Mark::Untested);
+}
+
+void KeyTestWindow::showHint(const QString& text)
+{
+    m_result->setFont(m_hintFont);
+    m_result->setStyleSheet(QString());
+    m_result->setText(text);
+}
+
+void KeyTestWindow::showResult(const QString& text, Verdict verdict)
+{
+    static const char* const colours[] = {"#2e7d32", "#e67800", "#c62828"};
+    m_result->setFont(m_verdictFont);
+    m_result->setStyleSheet(QStringLiteral("color: %1").arg(QLatin1String(colours[int(verdict)])));
     m_result->setText(text);
     emit resultShown(text);
 }

@@ -7,6 +7,7 @@
 #include "scancodes.h"
 
 #include <QByteArray>
+#include <QFont>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
@@ -47,7 +48,11 @@ private slots:
 private:
     bool ours(QObject* watched) const;
     void takeKey(const QKeyEvent& event);
-    void showResult(const QString& text);
+    // Key: one key answered; Shared: keys the computer cannot tell apart; Unknown: no key.
+    enum class Verdict { Key, Shared, Unknown };
+    void showResult(const QString& text, Verdict verdict);
+    void showHint(const QString& text);
+    void showMarks();
     void showProgress();
 
     ScanCodeSource m_source;
@@ -57,7 +62,9 @@ private:
     QTimer m_burstEnd;  // running while a burst is open
     quint64 m_lastEventMs = 0;
 
-    QStringList m_captions;  // each key's place and first label line, by key index
+    QStringList m_captions;  // each key's place and label lines, by key index
+    QFont m_hintFont;
+    QFont m_verdictFont;
     KeyTestGrid* m_grid;
     QLabel* m_counters;
     QLabel* m_result;

@@ -3,6 +3,7 @@
 #include "startup.h"
 #include "stationsession.h"
 #include "stationwindow.h"
+#include "stoprequest.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -19,22 +20,25 @@ bool takeMs(const QCommandLineParser& parser, const QString& name, int& ms)
 {
     return !parser.isSet(name) || parseWaitMs(parser.value(name), ms);
 }
-}  // namespace
 
-int main(int argc, char* argv[])
+// Asked only for help or the version: answered without a window system, as on
+// a console with no display.
+bool onlyAsking(int argc, char* argv[])
 {
-    // Answered before any window system is needed.
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::fputs("raskladka-station " RASKLADKA_VERSION "\n", stdout);
-        return 0;
-    }
-    QApplication app(argc, argv);
-    installToolkitTranslation(app);
+    for (int i = 1; i < argc; ++i)
+        for (const char* ask : {"-h", "--help", "-?", "--help-all", "--version", "-v"})
+            if (std::strcmp(argv[i], ask) == 0)
+                return true;
+    return false;
+}
 
-    QCommandLineParser parser;
+void describe(QCommandLineParser& parser)
+{
+
     parser.setApplicationDescription(QStringLiteral("Программирование клавиатур: каждая клавиатура, подключённая "
                                                     "к станции, получает раскладку FILE"));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("Раскладка для программирования (.kmp, .btv или .json)"),
                                  QStringLiteral("[FILE]"));
@@ -61,6 +65,24 @@ int main(int argc, char* argv[])
          QStringLiteral("Ожидание образа при сверке, мс (%1)").arg(KeyboardProtocol::ReadWaitMs),
          QStringLiteral("MS")},
     });
+}
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication::setApplicationName(QStringLiteral("raskladka-station"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(RASKLADKA_VERSION));
+    QCommandLineParser parser;
+    if (onlyAsking(argc, argv)) {
+        QCoreApplication console(argc, argv);
+        installToolkitTranslation(console);
+        describe(parser);
+        parser.process(console);  // prints and exits, or says what is wrong
+        return 0;
+    }
+    QApplication app(argc, argv);
+    installToolkitTranslation(app);
+    describe(parser);
     parser.process(app);
 
     QTextStream err(stderr);
@@ -94,6 +116,28 @@ int main(int argc, char* argv[])
             return 2;
         }
     }
+    // A logout, a shutdown or Ctrl-C in the terminal ends the station as its close
+    // button does; a second one ends it at once.
+    // A signal may come while a message box runs its own loop, before ours has begun.
+    StopRequest stopRequest(1);
+    bool ending = false;
+    QObject::connect(&stopRequest, &StopRequest::stopRequested, &app, [&window, &ending] {
+        ending = true;
+        window.shutDown();
+        QCoreApplication::quit();
+    });
+    QObject::connect(&window, &StationWindow::rowsPutAside, &app,
+                     [&err](int count, const QString& path, const QByteArray& rows) {
+                         if (!path.isEmpty()) {
+                             err << QStringLiteral("raskladka-station: строк журнала не удалось записать: %1; они "
+                                                   "записаны в %2\n").arg(count).arg(path);
+                         } else {
+                             err << QStringLiteral("raskladka-station: строк журнала не удалось записать: %1, в том "
+                                                   "числе рядом с журналом; вот они:\n").arg(count)
+                                 << QString::fromUtf8(rows);
+                         }
+                         err.flush();
+                     });
     app.setWindowIcon(QIcon(QStringLiteral(":/station/raskladka.png")));
     // Each verdict also goes to standard output: a bench started at login leaves its trace in the session log.
     QTextStream out(stdout);
@@ -109,12 +153,12 @@ int main(int argc, char* argv[])
     // The key test alone: the program ends when its window closes.
     if (keyTest) {
         if (!window.openLayout(files.first()))
-            return 1;
+            return ending ? 0 : 1;
         window.openKeyTest();
-        return app.exec();
+        return ending ? 0 : app.exec();
     }
     window.show();
-    if (!files.isEmpty() && window.openLayout(files.first()) && parser.isSet(QStringLiteral("start")))
+    if (!files.isEmpty() && window.openLayout(files.first()) && parser.isSet(QStringLiteral("start")) && !ending)
         window.start();
-    return app.exec();
+    return ending ? 0 : app.exec();
 }

@@ -26,6 +26,7 @@ QString stageText(StationEngine::Stage stage)
     case StationEngine::Stage::Verifying: return QStringLiteral("Сверка");
     case StationEngine::Stage::Done: return {};
     case StationEngine::Stage::Free: return QStringLiteral("Гнездо свободно");
+    case StationEngine::Stage::Waiting: return QStringLiteral("не программируется: станция остановлена");
     }
     return {};
 }
@@ -55,7 +56,7 @@ SocketTile::SocketTile(int number, const QString& socket, const LoaderTimings& t
                        QWidget* parent)
     : QFrame(parent), m_number(number), m_socket(socket), m_timings(timings), m_verify(verify),
       m_title(new QLabel(QString::number(number))), m_socketName(new ElidedLabel(Qt::ElideLeft)),
-      m_device(new ElidedLabel(Qt::ElideLeft)), m_stageText(new QLabel), m_bar(new QProgressBar),
+      m_device(new ElidedLabel(Qt::ElideLeft)), m_stageText(new ElidedLabel(Qt::ElideRight)), m_bar(new QProgressBar),
       m_verdict(new QLabel)
 {
     setFrameShape(QFrame::StyledPanel);
@@ -113,14 +114,14 @@ void SocketTile::setStage(StationEngine::Stage stage)
     m_inStage.start();
     // The verdict is the Done stage's text; an emptied socket keeps it until the next keyboard.
     if (stage != StationEngine::Stage::Done)
-        m_stageText->setText(stageText(stage));
+        m_stageText->setFullText(stageText(stage));
     refreshProgress();
     fit();
 }
 
 void SocketTile::showResult(const UploadResult& r)
 {
-    m_stageText->clear();
+    m_stageText->setFullText({});
     // "Готово" alone: the check is the tile's green.
     const QString words = r.ok ? QStringLiteral("Готово") : outcomeWithReason(r);
     m_ok = r.ok;
@@ -137,7 +138,8 @@ void SocketTile::showResult(const UploadResult& r)
 
 bool SocketTile::inTransfer() const
 {
-    return m_verdictText.isEmpty() && m_stage != StationEngine::Stage::Free && m_stage != StationEngine::Stage::Done;
+    return m_verdictText.isEmpty() && m_stage != StationEngine::Stage::Free && m_stage != StationEngine::Stage::Done &&
+           m_stage != StationEngine::Stage::Waiting;
 }
 
 void SocketTile::resizeEvent(QResizeEvent* event)
@@ -165,7 +167,7 @@ void SocketTile::fit()
     const int line = m_stageText->sizeHint().height() + spacing;
     int room = inner.height() - std::max(m_title->sizeHint().height(), m_socketName->sizeHint().height()) -
                2 * QFontMetrics(smallest).height() - (m_bar->isHidden() ? 0 : m_bar->height() + spacing);
-    const bool stage = !m_stageText->text().isEmpty() && room >= line;
+    const bool stage = !m_stageText->fullText().isEmpty() && room >= line;
     if (stage)
         room -= line;
     const bool device = !m_device->fullText().isEmpty() && room >= line;
@@ -209,7 +211,8 @@ void SocketTile::paint(const QColor& background, const QColor& text)
 
 void SocketTile::refreshProgress()
 {
-    if (m_stage == StationEngine::Stage::Free || m_stage == StationEngine::Stage::Done)
+    if (m_stage == StationEngine::Stage::Free || m_stage == StationEngine::Stage::Done ||
+        m_stage == StationEngine::Stage::Waiting)
         return;
     showPermille(permille());
 }
@@ -248,6 +251,7 @@ int SocketTile::permille() const
         break;
     case StationEngine::Stage::Free:
     case StationEngine::Stage::Done:
+    case StationEngine::Stage::Waiting:
         return 0;
     }
     return int(1000 * done / total);

@@ -62,7 +62,7 @@ private:
     QLabel* m_title;
     ElidedLabel* m_socketName;
     ElidedLabel* m_device;
-    QLabel* m_stageText;
+    ElidedLabel* m_stageText;
     QProgressBar* m_bar;
     QLabel* m_verdict;
 };

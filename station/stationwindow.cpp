@@ -57,12 +57,18 @@ StationWindow::StationWindow(const Options& options, QWidget* parent)
       m_failures(boldLabel()),
       m_hint(new QLabel(QStringLiteral("Выберите раскладку и нажмите «Пуск»: каждая подключённая клавиатура "
                                        "получит своё поле с номером гнезда."))),
+      m_stoppedBanner(new QLabel(QStringLiteral("Станция остановлена: новые клавиатуры не программируются. "
+                                                "Нажмите «Пуск», чтобы продолжить."))),
       m_scroll(new QScrollArea), m_tileArea(new QWidget), m_grid(new QGridLayout(m_tileArea))
 {
     setWindowTitle(WindowTitle);
     m_layoutText->setFullText(QStringLiteral("не выбрана"));
     m_verify->setChecked(options.verify);
     m_session.options().timings = options.timings;
+    m_session.options().tileNumber = [this](const QString& socket) {
+        const SocketTile* tile = tileFor(socket);
+        return tile ? tile->number() : 0;
+    };
     m_logText->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_logProblem->setWordWrap(true);
     m_logProblem->setStyleSheet(QStringLiteral("color: #c62828; font-weight: bold"));
@@ -76,6 +82,9 @@ StationWindow::StationWindow(const Options& options, QWidget* parent)
     m_failures->hide();
     m_remember->setToolTip(QStringLiteral("Записать гнёзда по порядку их номеров в файл: станция, запущенная "
                                           "с ним (--sockets), нумерует поля так же"));
+    m_stoppedBanner->setWordWrap(true);
+    m_stoppedBanner->setStyleSheet(QStringLiteral("background: #ef6c00; color: white; font-weight: bold; padding: 6px"));
+    m_stoppedBanner->hide();
     QFont counterFont = m_counters->font();
     counterFont.setPointSize(counterFont.pointSize() + 4);
     m_counters->setFont(counterFont);
@@ -111,8 +120,9 @@ StationWindow::StationWindow(const Options& options, QWidget* parent)
     box->addWidget(m_logProblem);
     box->addLayout(runRow);
     box->addWidget(m_counters);
-    box->addWidget(m_failures);
     box->addWidget(m_hint);
+    box->addWidget(m_stoppedBanner);
+    box->addWidget(m_failures);
     box->addWidget(m_scroll, 1);
     setCentralWidget(central);
     // No wider than the screen, so that no button is out of it.
@@ -121,12 +131,18 @@ StationWindow::StationWindow(const Options& options, QWidget* parent)
     connect(m_chooseLayout, &QPushButton::clicked, this, &StationWindow::chooseLayout);
     connect(m_chooseLog, &QPushButton::clicked, this, &StationWindow::chooseLog);
     connect(m_openKeyTest, &QPushButton::clicked, this, &StationWindow::openKeyTest);
+    // From the keyboard too, at a bench where the mouse is out of reach.
+    m_start->setShortcut(Qt::Key_F5);
+    m_start->setToolTip(QStringLiteral("Пуск (F5)"));
+    m_stop->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    m_stop->setToolTip(QStringLiteral("Стоп (Shift+F5)"));
     connect(m_start, &QPushButton::clicked, this, &StationWindow::start);
     connect(m_stop, &QPushButton::clicked, this, &StationWindow::stop);
     connect(m_remember, &QPushButton::clicked, this, &StationWindow::chooseSocketsFile);
     m_ticker.setInterval(TickMs);
     connect(&m_ticker, &QTimer::timeout, this, &StationWindow::refreshTiles);
     connect(&m_session, &StationSession::keyboardFound, this, &StationWindow::showKeyboard);
+    connect(&m_session, &StationSession::keyboardWaiting, this, &StationWindow::showWaiting);
     connect(&m_session, &StationSession::stageChanged, this, &StationWindow::showStage);
     connect(&m_session, &StationSession::progress, this, &StationWindow::noteProgress);
     connect(&m_session, &StationSession::keyboardDone, this, &StationWindow::recordResult);
@@ -163,6 +179,7 @@ bool StationWindow::openLayout(const QString& path)
     }
     m_layoutPath = path;
     m_image = image;
+    m_session.options().layoutName = QFileInfo(path).fileName();
     m_layout = std::move(file.model);
     const QString name = QFileInfo(path).fileName();
     m_layoutText->setFullText(name + QString::asprintf(", контрольная сумма 0x%02X", uint8_t(image.at(ImageChecksumOffset))));
@@ -320,6 +337,8 @@ void StationWindow::setControlsForRun()
     m_stop->setEnabled(busy && !m_session.stopping());
     m_remember->setEnabled(!m_numbers.remembered().isEmpty());
     m_hint->setVisible(m_order.isEmpty());
+    // Stopped after a run: keyboards plugged in now wait for "Пуск".
+    m_stoppedBanner->setVisible(!busy && m_sinceStart.isValid());
     if (busy && m_session.stopping())
         statusBar()->showMessage(QStringLiteral("Остановка: загрузки, что идут, будут закончены."));
     else
@@ -380,6 +399,12 @@ void StationWindow::showFailures()
             numbers << QString::number(tile->number());
     m_failures->setText(QStringLiteral("Ошибки: ") + numbers.join(QStringLiteral(", ")));
     m_failures->setVisible(!numbers.isEmpty());
+}
+
+void StationWindow::showWaiting(const QString& socket, const QString& device)
+{
+    showKeyboard(socket, device);
+    tileFor(socket)->setStage(StationEngine::Stage::Waiting);
 }
 
 void StationWindow::showStage(const QString& socket, StationEngine::Stage stage)
@@ -469,7 +494,8 @@ void StationWindow::closeEvent(QCloseEvent* event)
     if (m_session.unwrittenRows() > 0) {
         const auto answer = QMessageBox::question(
             this, WindowTitle,
-            QStringLiteral("Строк журнала не записано: %1 (%2: %3). Закрыть окно и потерять их?")
+            QStringLiteral("Строк журнала не записано: %1 (%2: %3). Закрыть окно? Они будут сохранены "
+                           "в отдельный файл рядом с журналом.")
                 .arg(m_session.unwrittenRows())
                 .arg(m_session.logPath(), m_session.logError()),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
@@ -477,6 +503,27 @@ void StationWindow::closeEvent(QCloseEvent* event)
             event->ignore();
             return;
         }
+        putRowsAside();
     }
     event->accept();
+}
+
+void StationWindow::shutDown()
+{
+    m_session.interrupt();
+    m_session.writeLog();
+    putRowsAside();
+    if (m_keyTest)
+        m_keyTest->close();
+    hide();
+}
+
+void StationWindow::putRowsAside()
+{
+    const int count = int(m_session.unwrittenRows());
+    if (count == 0)
+        return;
+    QByteArray rows;
+    const QString path = m_session.saveUnwritten(&rows);
+    emit rowsPutAside(count, path, rows);
 }

@@ -60,6 +60,10 @@ public slots:
     void stop();
     // "Проверка клавиш" with the chosen layout, in a window of its own; null without one.
     KeyTestWindow* openKeyTest();
+    // Ends as the close button does, without asking: for a signal to end the
+    // program. Keyboards in flight get the row "прервано", and rows the log
+    // cannot take are written beside it (see rowsPutAside()).
+    void shutDown();
 
 signals:
     // A tile showed its verdict, as it reads on the tile.
@@ -68,6 +72,9 @@ signals:
     void stopped();
     // A line the key test showed.
     void keyTestResult(const QString& line);
+    // `count` rows the log could not take went to `path` instead; with `path` empty
+    // they could not be written there either, and `rows` holds them.
+    void rowsPutAside(int count, const QString& path, const QByteArray& rows);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -78,6 +85,7 @@ private slots:
     void chooseLog();
     void chooseSocketsFile();
     void showKeyboard(const QString& socket, const QString& device);
+    void showWaiting(const QString& socket, const QString& device);
     void showStage(const QString& socket, StationEngine::Stage stage);
     void noteProgress(const QString& socket, int byte);
     void recordResult(const UploadResult& r);
@@ -96,6 +104,7 @@ private:
     void setControlsForRun();
     QString defaultLogPath() const;
     QString defaultSocketsPath() const;
+    void putRowsAside();
 
     Options m_options;
     QString m_layoutPath;
@@ -127,6 +136,7 @@ private:
     QLabel* m_counters;
     QLabel* m_failures;
     QLabel* m_hint;
+    QLabel* m_stoppedBanner;
     QScrollArea* m_scroll;
     QWidget* m_tileArea;
     QGridLayout* m_grid;

@@ -21,6 +21,23 @@ KeyOutput keyOutput(const TKeyMap& map)
     return out;
 }
 
+QList<KeyOutput> keyOutputReadings(const KeyOutput& output)
+{
+    KeyOutput held;
+    uint8_t carried = 0;
+    for (int i = 0; i < output.size(); ++i) {
+        if (output[i].code == 0 && i + 1 < output.size()) {
+            carried |= output[i].modifiers;
+            continue;
+        }
+        held.append({uint8_t(output[i].modifiers | carried), output[i].code});
+        carried = 0;
+    }
+    if (held == output)
+        return {output};
+    return {output, held};
+}
+
 QString keyOutputText(const KeyOutput& output)
 {
     QStringList strokes;

@@ -20,6 +20,12 @@ using KeyOutput = QList<KeyStroke>;
 // computer reads them back (usageAsRead).
 KeyOutput keyOutput(const TKeyMap& map);
 
+// The ways `output` may arrive. A keyboard sends a modifier that stands alone before
+// another code either tapped (its own stroke, then the next) or held down until the next
+// code has gone (one stroke with both); nothing says which, so both are read: `output`
+// itself, and when it differs, the modifiers folded into the code after them.
+QList<KeyOutput> keyOutputReadings(const KeyOutput& output);
+
 // "Left Shift + A Ф, B И": in the editor's names, a code outside the table in hex.
 QString keyOutputText(const KeyOutput& output);
 

@@ -19,6 +19,7 @@ QPoint capOf(int col, int row)
 
 KeyTestSession::KeyTestSession(const QByteArray& image)
 {
+    m_owner.fill(-1);
     if (image.size() < ImageSize)
         return;
     const auto* bytes = reinterpret_cast<const uint8_t*>(image.constData());
@@ -28,23 +29,62 @@ KeyTestSession::KeyTestSession(const QByteArray& image)
         const QPoint cap = capOf(KeySlots[s].col, KeySlots[s].row);
         const KeyOutput output = keyOutput(TKeyMap::fromBytes(bytes + s * TKeyMap::Size));
         QList<KeyOutput>& known = m_outputs[keyIndex(cap.x(), cap.y())];
-        if (!output.isEmpty() && !known.contains(output))
-            known.append(output);
+        if (output.isEmpty())
+            continue;
+        for (const KeyOutput& reading : keyOutputReadings(output))
+            if (!known.contains(reading))
+                known.append(reading);
     }
 }
 
-QList<QPoint> KeyTestSession::press(const KeyOutput& output)
+KeyPress KeyTestSession::press(const KeyOutput& output)
 {
-    QList<QPoint> keys;
+    KeyPress result;
+    QList<int> keys;
     for (const QPoint& k : keysInReadingOrder())
         if (outputs(k.x(), k.y()).contains(output)) {
-            keys.append(k);
-            m_tested[keyIndex(k.x(), k.y())] = true;
+            result.keys.append(k);
+            keys.append(keyIndex(k.x(), k.y()));
         }
-    return keys;
+    if (keys.isEmpty())
+        return result;
+    m_presses.append(keys);
+    std::array<bool, KeyCount> seen{};
+    if (!assign(int(m_presses.size()) - 1, seen)) {
+        m_presses.removeLast();  // every key it may be has a press of its own
+        return result;
+    }
+    const int counted = int(std::find(m_owner.begin(), m_owner.end(), m_presses.size() - 1) - m_owner.begin());
+    result.counted = QPoint(counted / KeyRows, counted % KeyRows);
+    return result;
 }
 
-void KeyTestSession::reset() { m_tested.fill(false); }
+// Finds `press` a key: one not pressed yet, or one whose press can move to another key
+// it may have been (an augmenting path, so the keys counted are as many as can be).
+bool KeyTestSession::assign(int press, std::array<bool, KeyCount>& seen)
+{
+    for (int k : m_presses[press])
+        if (m_owner[k] < 0) {
+            m_owner[k] = press;
+            return true;
+        }
+    for (int k : m_presses[press]) {
+        if (seen[k])
+            continue;
+        seen[k] = true;
+        if (assign(m_owner[k], seen)) {
+            m_owner[k] = press;
+            return true;
+        }
+    }
+    return false;
+}
+
+void KeyTestSession::reset()
+{
+    m_presses.clear();
+    m_owner.fill(-1);
+}
 
 int KeyTestSession::testedCount() const { return keysThatSend() - int(untested().size()); }
 

@@ -96,6 +96,8 @@ void StationEngine::readSystemPortsSoon()
 void StationEngine::watch()
 {
     m_acceptNew = true;
+    m_watching = true;
+    m_idleSaid = false;
     startWatching();
     readSystemPortsSoon();
     scan();
@@ -103,7 +105,7 @@ void StationEngine::watch()
 
 void StationEngine::programOnce(const QStringList& ports)
 {
-    m_once = true;
+    m_onceRunning = true;
     QStringList sockets;
     QSet<QString> devices;
     for (const QString& port : ports) {
@@ -131,7 +133,7 @@ void StationEngine::programOnce(const QStringList& ports)
 void StationEngine::startWatching()
 {
     m_poll->start(PollMs);
-    if (!m_env.watchSystem)
+    if (!m_env.watchSystem || std::exchange(m_followingSystem, true))
         return;
     // Folders that hold the ports by path tell at once when a link comes or goes.
     QStringList folders;
@@ -202,7 +204,8 @@ void StationEngine::update(const QString& name, const SocketPort* present)
             s.away = s.wentAway = true;
         } else if (s.away || gone) {
             if (otherKeyboard(s.serial, present->serial)) {
-                end(name, StationOutcome::LeftDuringRestart, Stage::Free);
+                end(name, StationOutcome::Replaced, Stage::Free);
+                s.swapped = true;
                 break;
             }
             // The same keyboard, back from its restart, perhaps under another node.
@@ -218,13 +221,20 @@ void StationEngine::update(const QString& name, const SocketPort* present)
         }
         break;
     case Stage::Done:
+    case Stage::Waiting:
         if (gone)
             setStage(name, s, Stage::Free);
         break;
     }
-    if (s.stage == Stage::Free && here && m_acceptNew)
+    const bool takeNext = m_acceptNew || (std::exchange(s.swapped, false) && m_onceRunning);
+    if ((s.stage == Stage::Free || s.stage == Stage::Waiting) && here && takeNext) {
         begin(name, *present);
-    else if (s.stage == Stage::Free && !here) {
+    } else if (s.stage == Stage::Free && here && m_watching) {
+        s.device = present->device;
+        s.node = present->node;
+        setStage(name, s, Stage::Waiting);
+        emit keyboardWaiting(name, present->shownDevice());
+    } else if (s.stage == Stage::Free && !here) {
         s.device.clear();
         s.node.clear();
     }
@@ -237,7 +247,7 @@ void StationEngine::begin(const QString& name, const SocketPort& port)
     s.device = port.device;
     s.node = port.node;
     s.serial = port.serial;
-    s.away = s.wentAway = s.restartOver = s.departed = false;
+    s.away = s.wentAway = s.restartOver = s.departed = s.swapped = false;
     m_idleSaid = false;
     emit keyboardFound(name, port.shownDevice());
     // Opened by the socket's name: after a restart it may stand for another node.
@@ -323,13 +333,22 @@ void StationEngine::onJobFinished(const QString& name, const UploadResult& r)
     report(name, r);
 }
 
-void StationEngine::report(const QString& name, const UploadResult& r)
+void StationEngine::report(const QString& name, const UploadResult& result)
 {
     Socket& s = m_sockets[name];
+    UploadResult r = result;
+    r.serial = s.serial;
     release(s);
     // Done while it stays: a keyboard that failed is not tried again until it is plugged in anew.
-    setStage(name, s, Stage::Done);
+    // One that replaced ours during the restart has had nothing from us yet.
+    const bool swapped = r.kind == StationOutcome::Replaced;
+    setStage(name, s, swapped ? Stage::Free : Stage::Done);
+    s.swapped = swapped;
+    if (swapped)
+        s.serial.clear();
     emit keyboardDone(r);
+    if (swapped)
+        scan();
     checkIdle();
 }
 
@@ -341,8 +360,11 @@ void StationEngine::end(const QString& name, StationOutcome kind, Stage next)
     s.job->abandon(kind);
     // A job that had already failed on its own keeps its time, not its words.
     UploadResult r = s.job->result();
-    r.ok = false;
+    r.ok = kind == StationOutcome::Replaced;
     r.kind = kind;
+    r.serial = s.serial;
+    if (kind == StationOutcome::Replaced)
+        r.verification = Verification::NotAsked;
     r.outcome = outcomeText(r);
     r.reason.clear();
     release(s);
@@ -366,14 +388,14 @@ void StationEngine::release(Socket& s)
 void StationEngine::stop()
 {
     m_acceptNew = false;
-    m_once = true;
+    m_onceRunning = false;
     checkIdle();
 }
 
 void StationEngine::interrupt()
 {
     m_acceptNew = false;
-    m_once = true;
+    m_onceRunning = false;
     QStringList busy;
     for (const auto& [name, s] : m_sockets)
         if (s.job)
@@ -401,9 +423,10 @@ int StationEngine::inFlight() const
 
 void StationEngine::checkIdle()
 {
-    if (!m_once || inFlight() > 0 || m_idleSaid)
+    if (m_acceptNew || inFlight() > 0 || m_idleSaid)
         return;
     m_idleSaid = true;
-    m_poll->stop();
+    if (!m_watching)
+        m_poll->stop();
     QMetaObject::invokeMethod(this, &StationEngine::idle, Qt::QueuedConnection);
 }

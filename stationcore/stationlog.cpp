@@ -4,6 +4,7 @@
 #include "fileproblem.h"
 
 #include <QFileInfo>
+#include <QSysInfo>
 
 namespace {
 QString csvField(QString s)
@@ -16,10 +17,10 @@ QString csvField(QString s)
 QString verifiedText(Verification v)
 {
     switch (v) {
-    case Verification::NotAsked: return {};
     case Verification::Matched: return QStringLiteral("да");
-    case Verification::Differed:
-    case Verification::Failed: return QStringLiteral("нет");
+    case Verification::Differed: return QStringLiteral("нет");
+    case Verification::NotAsked:
+    case Verification::Failed: return QStringLiteral("не сверялась");
     }
     return {};
 }
@@ -27,17 +28,24 @@ QString verifiedText(Verification v)
 
 QByteArray stationLogHeader()
 {
-    return "time,port,result,checksum,seconds,verified\n";
+    return "time,port,result,checksum,seconds,verified,layout,device,serial,tile,host,time_utc_offset\n";
 }
 
-QByteArray stationLogRow(const UploadResult& r, const QDateTime& at)
+QByteArray stationLogRow(const UploadResult& r, const QDateTime& at, const StationRowContext& context)
 {
+    static const QString host = QSysInfo::machineHostName();
     const QStringList row{at.toString(Qt::ISODate),
                           r.port,
                           outcomeWithReason(r),
                           hexCode0x(r.checksum),
                           QString::number(r.seconds, 'f', 1),
-                          verifiedText(r.verification)};
+                          verifiedText(r.verification),
+                          context.layout,
+                          r.device,
+                          r.serial,
+                          context.tile > 0 ? QString::number(context.tile) : QString(),
+                          host,
+                          at.toOffsetFromUtc(at.offsetFromUtc()).toString(Qt::ISODate)};
     QStringList fields;
     for (const QString& f : row)
         fields << csvField(f);
@@ -75,9 +83,9 @@ bool PendingStationLog::open()
     return m_path.isEmpty() || writeBatch({});
 }
 
-bool PendingStationLog::add(const UploadResult& r, const QDateTime& at)
+bool PendingStationLog::add(const UploadResult& r, const QDateTime& at, const StationRowContext& context)
 {
-    m_rows.append(stationLogRow(r, at));
+    m_rows.append(stationLogRow(r, at, context));
     return flush();
 }
 
@@ -92,6 +100,15 @@ bool PendingStationLog::flush()
         return false;
     m_rows.clear();
     return true;
+}
+
+QByteArray PendingStationLog::takeAll()
+{
+    QByteArray all;
+    for (const QByteArray& row : std::as_const(m_rows))
+        all += row;
+    m_rows.clear();
+    return all;
 }
 
 // Opened for each batch, not held: a file that was taken away or made read-only is

@@ -10,10 +10,17 @@
 #include <QList>
 #include <QString>
 
-// "time,port,result,checksum,seconds,verified" plus the line's end.
+// What the station, not the keyboard, puts in a row.
+struct StationRowContext {
+    QString layout;  // the layout's file name
+    int tile = 0;    // the socket's number on the station window; 0: none
+};
+
+// "time,port,result,checksum,seconds,verified,..." plus the line's end. Columns are
+// only ever added at the end, so a reader of the first six still reads them.
 QByteArray stationLogHeader();
 // The row for `r`, ended at `at`, with its line's end.
-QByteArray stationLogRow(const UploadResult& r, const QDateTime& at);
+QByteArray stationLogRow(const UploadResult& r, const QDateTime& at, const StationRowContext& context = {});
 
 // Opens `csv` for appending: a new or empty file gets the header, a file whose
 // last line lacks its end gets one, so no row is joined onto another.
@@ -29,10 +36,12 @@ public:
     // Opens the file for appending, as a row would; false (with error()) when it cannot.
     bool open();
     // Queues the row and tries to write everything queued.
-    bool add(const UploadResult& r, const QDateTime& at);
+    bool add(const UploadResult& r, const QDateTime& at, const StationRowContext& context = {});
     // Writes the rows queued; false (with error()) when they are still kept.
     bool flush();
     qsizetype pending() const { return m_rows.size(); }
+    // The rows queued, which are no longer kept.
+    QByteArray takeAll();
     // Why the rows are kept, in words for the user; empty once they are written.
     QString error() const { return m_error; }
 

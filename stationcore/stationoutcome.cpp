@@ -2,15 +2,6 @@
 
 #include "imagecheck.h"
 
-namespace {
-QString differenceText(const UploadResult& r)
-{
-    QString text = imageDifferenceText(r.slot);
-    if (r.afterLeaving)
-        text += QStringLiteral("; возможно, клавиатуру заменили во время перезапуска");
-    return text;
-}
-}  // namespace
 
 QString outcomeText(const UploadResult& r)
 {
@@ -20,10 +11,10 @@ QString outcomeText(const UploadResult& r)
                                                        : QStringLiteral("Готово!");
     case StationOutcome::TransferFailed: return loaderText(r.transfer.outcome);
     case StationOutcome::VerifyFailed: return QStringLiteral("Сверка не удалась: ") + loaderText(r.transfer.outcome);
-    case StationOutcome::Differed: return differenceText(r);
+    case StationOutcome::Differed: return imageDifferenceText(r.slot);
     case StationOutcome::LeftDuringTransfer: return QStringLiteral("Клавиатура отключена во время передачи");
     case StationOutcome::LeftDuringVerify: return QStringLiteral("Клавиатура отключена во время сверки");
-    case StationOutcome::LeftDuringRestart: return QStringLiteral("Клавиатура отключена во время перезапуска");
+    case StationOutcome::Replaced: return QStringLiteral("Готово! Клавиатура заменена во время перезапуска");
     case StationOutcome::NotBack: return QStringLiteral("Клавиатура не вернулась после перезапуска");
     case StationOutcome::Interrupted: return QStringLiteral("прервано");
     }
@@ -33,6 +24,22 @@ QString outcomeText(const UploadResult& r)
 QString outcomeWithReason(const UploadResult& r)
 {
     return r.reason.isEmpty() ? r.outcome : r.outcome + QStringLiteral(" (") + r.reason + u')';
+}
+
+void StationTally::add(const UploadResult& r)
+{
+    const auto failed = m_failed.find(r.port);
+    const bool again = failed != m_failed.end() && failed->second == r.serial;
+    if (again) {
+        --bad;
+        m_failed.erase(failed);
+    }
+    if (r.ok) {
+        ++good;
+        return;
+    }
+    ++bad;
+    m_failed[r.port] = r.serial;
 }
 
 QString StationTally::text() const

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <map>
 
 enum class Verification { NotAsked, Matched, Differed, Failed };
 
@@ -16,7 +17,7 @@ enum class StationOutcome {
     Differed,            // read back another image: `slot` is the first difference
     LeftDuringTransfer,  // pulled out while its image or answer was on the line
     LeftDuringVerify,
-    LeftDuringRestart,   // another keyboard (by serial number) came back
+    Replaced,            // written and answered, but another keyboard came back from the restart
     NotBack,             // gone during its restart and never back
     Interrupted,         // cut short by the station stopping at once
 };
@@ -24,7 +25,8 @@ enum class StationOutcome {
 struct UploadResult {
     QString port;       // the socket the keyboard sat in
     QString device;     // the device behind it, where naming it helps
-    bool ok = false;    // uploaded and, when asked, the same image read back
+    QString serial;     // its USB serial number, where the system reports one
+    bool ok = false;    // uploaded and, when asked, the same image read back (or written, then replaced)
     StationOutcome kind = StationOutcome::Programmed;
     TransferResult transfer;    // the step that ended it
     int slot = -1;              // Differed: the first byte that differs (ImageChecksumOffset: the checksum)
@@ -42,11 +44,17 @@ QString outcomeText(const UploadResult& r);
 // The outcome and, where the system gave one, its reason in brackets.
 QString outcomeWithReason(const UploadResult& r);
 
-// The running count of a station's keyboards.
+// The running count of a station's keyboards, not of its rows: a keyboard that
+// fails and is tried again in the same socket is one keyboard, counted as it
+// ended. Two keyboards in a row in one socket are told apart only by their
+// serial numbers; without them they are taken for one tried again.
 struct StationTally {
     int good = 0;
     int bad = 0;
-    void add(const UploadResult& r) { (r.ok ? good : bad)++; }
+    void add(const UploadResult& r);
     // "запрограммированы 3, не удалось 1"
     QString text() const;
+
+private:
+    std::map<QString, QString> m_failed;  // socket -> serial number of the keyboard that failed there last
 };

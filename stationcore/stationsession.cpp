@@ -1,6 +1,8 @@
 #include "stationsession.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QSaveFile>
 
 bool parseWaitMs(const QString& text, int& ms)
 {
@@ -71,9 +73,16 @@ void StationSession::noteLog(bool written)
 
 void StationSession::begin(const QByteArray& image)
 {
+    m_running = true;
+    if (m_engine && m_engine->watching() && m_engine->image() == image) {
+        m_engine->setVerify(m_options.verify);
+        return;
+    }
     m_tally = {};
+    delete m_engine;
     m_engine = new StationEngine(image, m_options.timings, m_options.verify, this, m_environment);
     connect(m_engine, &StationEngine::keyboardFound, this, &StationSession::keyboardFound);
+    connect(m_engine, &StationEngine::keyboardWaiting, this, &StationSession::keyboardWaiting);
     connect(m_engine, &StationEngine::stageChanged, this, &StationSession::stageChanged);
     connect(m_engine, &StationEngine::progress, this, &StationSession::progress);
     connect(m_engine, &StationEngine::keyboardDone, this, &StationSession::record);
@@ -94,13 +103,15 @@ void StationSession::programOnce(const QByteArray& image, const QStringList& por
 {
     if (running())
         return;
+    delete m_engine;  // each batch stands alone
+    m_engine = nullptr;
     begin(image);
     m_engine->programOnce(ports);
 }
 
 void StationSession::stop()
 {
-    if (m_engine)
+    if (m_running)
         m_engine->stop();
 }
 
@@ -114,7 +125,8 @@ void StationSession::record(const UploadResult& r)
 {
     m_tally.add(r);
     if (!m_log.path().isEmpty() || m_log.pending() > 0)
-        noteLog(m_log.add(r, QDateTime::currentDateTime()));
+        noteLog(m_log.add(r, QDateTime::currentDateTime(),
+                          {m_options.layoutName, m_options.tileNumber ? m_options.tileNumber(r.port) : 0}));
     emit keyboardDone(r);
     if (m_options.count > 0 && m_tally.good >= m_options.count)
         stop();
@@ -122,9 +134,31 @@ void StationSession::record(const UploadResult& r)
 
 void StationSession::endRun()
 {
-    if (!m_engine || !m_engine->stopping())
+    if (!m_running || !m_engine->stopping())
         return;
-    m_engine->deleteLater();
-    m_engine = nullptr;
+    m_running = false;
+    // A watching engine stays: it knows which keyboards in their sockets were seen through.
+    if (!m_engine->watching()) {
+        m_engine->deleteLater();
+        m_engine = nullptr;
+    }
     emit idle();
+}
+
+QString StationSession::saveUnwritten(QByteArray* rows)
+{
+    if (m_log.pending() == 0)
+        return {};
+    const QString log = m_log.path().isEmpty() ? QDir::home().filePath(QStringLiteral("raskladka-station.csv"))
+                                               : m_log.path();
+    const QString aside = log + QStringLiteral(".unwritten-") +
+                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")) +
+                          QStringLiteral(".csv");
+    const QByteArray kept = stationLogHeader() + m_log.takeAll();
+    QSaveFile file(aside);
+    if (file.open(QIODevice::WriteOnly) && file.write(kept) == kept.size() && file.commit())
+        return aside;
+    if (rows)
+        *rows = kept;
+    return {};
 }

@@ -9,12 +9,15 @@
 #include <QByteArray>
 #include <QObject>
 
+#include <functional>
 #include <memory>
 
 struct StationOptions {
     LoaderTimings timings;
     bool verify = true;  // a station reads every keyboard back unless told not to
     int count = 0;       // stop once this many were programmed; 0: never
+    QString layoutName;  // for the log
+    std::function<int(const QString& socket)> tileNumber;  // for the log; none: no numbers
 };
 
 // A wait in milliseconds as given on a command line: a whole number within
@@ -47,7 +50,10 @@ public:
     // Opens the log now, as a row would (a new file gets its header); false when it cannot.
     bool openLog();
 
-    // Programs each keyboard as it is plugged in, until stop(); the tallies start afresh.
+    // Programs each keyboard as it is plugged in, until stop(). Started again
+    // with the same image, it goes on where it stopped: a keyboard programmed
+    // and still in its socket is not programmed again, and the tallies go on;
+    // another image starts afresh.
     void start(const QByteArray& image);
     // Programs each of `ports` once, then idle().
     void programOnce(const QByteArray& image, const QStringList& ports);
@@ -55,13 +61,18 @@ public:
     void stop();
     // Ends every keyboard in flight now, each with the row "прервано".
     void interrupt();
-    bool running() const { return m_engine != nullptr; }
+    bool running() const { return m_running; }
     int inFlight() const { return m_engine ? m_engine->inFlight() : 0; }
-    bool stopping() const { return m_engine && m_engine->stopping(); }
+    bool stopping() const { return m_running && m_engine->stopping(); }
+    // Writes the rows still kept beside the log, as LOG.csv.unwritten-<time>.csv, for a
+    // station that must end now; the file's path, or empty when nothing was kept or it
+    // could not be written (then `rows` holds them).
+    QString saveUnwritten(QByteArray* rows = nullptr);
     const StationTally& tally() const { return m_tally; }
 
 signals:
     void keyboardFound(const QString& socket, const QString& device);
+    void keyboardWaiting(const QString& socket, const QString& device);
     void stageChanged(const QString& socket, StationEngine::Stage stage);
     void progress(const QString& socket, int byte);
     // A keyboard's verdict, counted and given to the log.
@@ -84,4 +95,5 @@ private:
     bool m_logFailing = false;
     std::unique_ptr<WaitTimer> m_logRetry;
     StationEngine* m_engine = nullptr;
+    bool m_running = false;
 };

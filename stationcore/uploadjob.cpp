@@ -54,7 +54,10 @@ void UploadJob::onTransferFinished(const TransferResult& r)
         return;
     }
     const int at = firstImageDifference(m_sent, m_readBack);
-    finish(at < 0 ? StationOutcome::Programmed : StationOutcome::Differed, r, at);
+    if (at >= 0 && m_result.afterLeaving)
+        finish(StationOutcome::Replaced, r);  // ours was written and answered: what came back is another
+    else
+        finish(at < 0 ? StationOutcome::Programmed : StationOutcome::Differed, r, at);
 }
 
 void UploadJob::proceed(bool afterLeaving)
@@ -63,7 +66,9 @@ void UploadJob::proceed(bool afterLeaving)
         return;
     m_proceeding = true;
     m_result.afterLeaving = afterLeaving;
-    if (!m_verify)
+    // What comes back from a restart may be another keyboard, unprogrammed: it is
+    // read back whether or not the station verifies.
+    if (!m_verify && !afterLeaving)
         finish(StationOutcome::Programmed);
     else  // once the machine has finished its own step
         m_next->start(0);
@@ -77,10 +82,11 @@ void UploadJob::abandon(StationOutcome kind)
     m_link->close();
 }
 
-// A failed upload leaves nothing to verify: verification was asked for and did not happen.
+// A failed upload leaves nothing to verify: verification was asked for (or was due
+// after a return) and did not happen.
 Verification UploadJob::unverified() const
 {
-    return m_verify ? Verification::Failed : Verification::NotAsked;
+    return m_verify || m_reading ? Verification::Failed : Verification::NotAsked;
 }
 
 void UploadJob::readBack()
@@ -100,13 +106,15 @@ void UploadJob::finish(StationOutcome kind, const TransferResult& transfer, int 
         return;
     m_done = true;
     m_result.kind = kind;
-    m_result.ok = kind == StationOutcome::Programmed;
+    m_result.ok = kind == StationOutcome::Programmed || kind == StationOutcome::Replaced;
     m_result.transfer = transfer;
     m_result.slot = slot;
     m_result.reason = m_result.ok ? QString() : transfer.systemReason;
     m_result.seconds = (m_clock.nowMs() - m_startedMs) / 1000.0;
     if (kind == StationOutcome::Programmed)
-        m_result.verification = m_verify ? Verification::Matched : Verification::NotAsked;
+        m_result.verification = m_reading ? Verification::Matched : Verification::NotAsked;
+    else if (kind == StationOutcome::Replaced)
+        m_result.verification = Verification::NotAsked;  // what was read back is another keyboard's
     else
         m_result.verification = kind == StationOutcome::Differed ? Verification::Differed : unverified();
     m_result.outcome = outcomeText(m_result);

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -320,10 +321,16 @@ private slots:
 
         const QStringList rows = QString::fromUtf8(readAll(csv)).split('\n', Qt::SkipEmptyParts);
         QCOMPARE(rows.size(), 5);
-        QCOMPARE(rows.first(), QStringLiteral("time,port,result,checksum,seconds,verified"));
+        QCOMPARE(rows.first(), QStringLiteral("time,port,result,checksum,seconds,verified,layout,device,serial,tile,"
+                                              "host,time_utc_offset"));
         const QStringList order{links[0], links[1], links[2], links[1]};
-        static const QRegularExpression row(QStringLiteral(
-            "^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d,([^,]+),Готово! Сверка совпала\\.,0x([0-9A-F]{2}),\\d+\\.\\d,да$"));
+        // The old six columns first, then the layout, the device, no serial number and no
+        // tile for simulated keyboards on the command line, the host and the time with its offset.
+        const QRegularExpression row(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d,([^,]+),Готово! Сверка совпала\\.,"
+                                                    "0x([0-9A-F]{2}),\\d+\\.\\d,да,%1,[^,]*,,,%2,"
+                                                    "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d([+-]\\d\\d:\\d\\d|Z)$")
+                                         .arg(QRegularExpression::escape(QFileInfo(kmp).fileName()),
+                                              QRegularExpression::escape(QSysInfo::machineHostName())));
         for (int i = 0; i < 4; ++i) {
             const QRegularExpressionMatch m = row.match(rows[i + 1]);
             QVERIFY2(m.hasMatch(), qPrintable(rows[i + 1]));
@@ -356,7 +363,7 @@ private slots:
         const QStringList rows = QString::fromUtf8(readAll(csv)).split('\n', Qt::SkipEmptyParts);
         QCOMPARE(rows.size(), 2);
         QVERIFY2(rows[1].contains("," + link + ",Ошибка адреса,0x"), qPrintable(rows[1]));
-        QVERIFY(rows[1].endsWith(","));  // not asked to verify
+        QCOMPARE(rows[1].split(',').value(5), QStringLiteral("не сверялась"));
     }
 
     void stationFollowsEachSocket()
@@ -370,22 +377,28 @@ private slots:
         other[67 * 11 + 2] = 0x07;
         other[ImageChecksumOffset] = char(imageChecksum(reinterpret_cast<const uint8_t*>(other.constData())));
         writeAll(dir.filePath("other.kmp"), other);
-        const QString replaced = "; возможно, клавиатуру заменили во время перезапуска";
+        const QString replaced = "Готово! Клавиатура заменена во время перезапуска";
         struct Case {
             QStringList station;
             QStringList first;
             QString swapAt;  // what the first keyboard says before it is swapped; empty: no swap
+            int swapAfterMs;  // and how long after
             QStringList second;
             QStringList rows;  // the outcomes, in order
             int firstUploads;
             int secondUploads;
         };
+        // Into the restart, or the answer wait: each is long enough that a loaded
+        // machine still lands well inside it.
+        const QStringList intoRestart{"--answer-wait", "300", "--reboot-wait", "8000"};
         const QList<Case> cases{
-            {{"--no-verify", "--answer-wait", "10000", "--reboot-wait", "200"}, {"--upload-answer", "none"}, "upload of", {},
-             {"Клавиатура отключена во время передачи", "Готово!"}, 1, 1},
-            {QStringList{"--verify"} + Waits, {"--restart-vanish", "500"}, {}, {}, {"Готово! Сверка совпала."}, 1, 0},
-            {{"--verify", "--answer-wait", "300", "--reboot-wait", "8000", "--read-wait", "300"}, {}, "upload of",
-             {"--image", dir.filePath("other.kmp")}, {"Сверка не совпала: слот 67 (клавиша (4, 2))" + replaced}, 1, 0},
+            {{"--no-verify", "--answer-wait", "10000", "--reboot-wait", "200"}, {"--upload-answer", "none"}, "upload of",
+             200, {}, {"Клавиатура отключена во время передачи", "Готово!"}, 1, 1},
+            {QStringList{"--verify"} + Waits, {"--restart-vanish", "500"}, {}, 0, {}, {"Готово! Сверка совпала."}, 1, 0},
+            {QStringList{"--verify", "--read-wait", "300"} + intoRestart, {}, "upload of", 1500, {"--image", dir.filePath("other.kmp")},
+             {replaced, "Готово! Сверка совпала."}, 1, 1},
+            {QStringList{"--no-verify"} + intoRestart, {}, "upload of", 1500, {"--image", dir.filePath("other.kmp")},
+             {replaced, ",Готово!,"}, 1, 1},
         };
         for (const Case& c : cases) {
             const QString link = dir.filePath("kbd");
@@ -397,10 +410,8 @@ private slots:
             Plugged second;
             QVERIFY(first.plugIn(link, c.first));
             if (!c.swapAt.isEmpty()) {
-                QVERIFY(first.sim->waitForLog(c.swapAt, 10000));
-                // Into the restart, or the answer wait: each is long enough that a loaded
-                // machine still lands well inside it.
-                QTest::qWait(c.station.contains("--verify") ? 1500 : 200);
+                QVERIFY2(first.sim->waitForLog(c.swapAt, 10000), qPrintable(first.sim->log() + station.err));
+                QTest::qWait(c.swapAfterMs);
                 first.unplug();
                 QVERIFY(second.plugIn(link, c.second));
             }

@@ -313,6 +313,10 @@ private slots:
         QCOMPARE(readMissing.status, 1);
         QVERIFY(readMissing.err.contains("Ошибка открытия порта"));
         QVERIFY(!QFile::exists(dir.filePath("out.kmp")));
+        // A file where the port should be: said in words of ours.
+        const Result notTty = cli({"upload", kmp, "--port", kmp});
+        QCOMPARE(notTty.status, 1);
+        QVERIFY2(notTty.err.contains(kmp + ": это не последовательный порт"), qPrintable(notTty.err));
     }
 };
 

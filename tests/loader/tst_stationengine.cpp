@@ -35,8 +35,9 @@ private slots:
             QStringList rows;
             connect(&engine, &StationEngine::keyboardDone, this, [&](const UploadResult& r) { rows << r.outcome; });
             engine.watch();
-            const QStringList expected = swapped ? QStringList{"Клавиатура отключена во время перезапуска", "Готово!"}
-                                                 : QStringList{"Готово!"};
+            const QStringList expected = swapped ? QStringList{"Готово! Клавиатура заменена во время перезапуска",
+                                                              "Готово! Сверка совпала."}
+                                                 : QStringList{"Готово! Сверка совпала."};  // read back: it was away
             QTRY_COMPARE_WITH_TIMEOUT(rows.size(), expected.size(), 10000);
             QTest::qWait(1500);  // and nothing more while it stays
             QCOMPARE(rows, expected);

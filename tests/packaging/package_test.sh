@@ -71,6 +71,10 @@ export QT_QPA_PLATFORM=offscreen
 [ "$("$root/usr/bin/raskladka-cli" --version)" = "raskladka-cli $version" ] || fail "raskladka-cli --version"
 [ "$("$root/usr/bin/raskladka" --version)" = "raskladka $version" ] || fail "raskladka --version"
 [ "$("$root/usr/bin/raskladka-station" --version)" = "raskladka-station $version" ] || fail "raskladka-station --version"
+# Help and the version need no display: a console over SSH has none.
+(unset QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY
+ [ "$("$root/usr/bin/raskladka-station" --version)" = "raskladka-station $version" ] &&
+   "$root/usr/bin/raskladka-station" --help | grep -q -- "--no-verify") || fail "raskladka-station without a display"
 info=$("$root/usr/bin/raskladka-cli" info "$src/fuzz/corpus/btv_sample.btv" 2>&1) || fail "info on a sample: $info"
 [[ $info == *"макет раскладки без ошибок"* ]] || fail "info says: $info"
 check "raskladka-simkbd --help" "$root/usr/bin/raskladka-simkbd" --help

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The key test of the real raskladka-station under Xvfb: keys pressed through xdotool
 # arrive as X key codes and are matched to a layout whose keys type a letter, a letter
-# with Shift, five letters, and Left Shift alone. Checks each line the window shows
+# with Shift, five letters, Left Shift alone, and Left Ctrl then a letter (pressed with
+# Ctrl held over the letter, then tapped before it). Checks each line the window shows
 # (also written on standard output) and that Tab and Escape reach the test instead of
 # moving the focus or closing the window. Leaves a screenshot in SHOT.
 # usage: keytest_xvfb.sh STATION CLI SOURCE_DIR SHOT
@@ -17,7 +18,7 @@ set_key() {
     "$work/base.json"
 }
 set_key 0 0 1 "[0, 4]"                                            # a
-set_key 1 0 1 "[0, 5]"                                            # b
+set_key 1 0 2 "[1, 224], [0, 5]"                                  # Left Ctrl, b
 set_key 2 0 1 "[2, 6]"                                            # Shift + c
 set_key 3 0 5 "[0, 11], [0, 8], [0, 15], [0, 15], [0, 18]"       # h e l l o
 set_key 4 0 1 "[2, 225]"                                          # Left Shift
@@ -38,7 +39,7 @@ press() {
   for i in \$(seq 300); do [ "\$(wc -l <"$work/out")" -ge \$((before + 2)) ] && return; sleep 0.1; done
   fail "no answer to \$*"
 }
-for keys in a c shift+c "h e l l o" Shift_L Tab Escape b; do press \$keys; done
+for keys in a c shift+c "h e l l o" Shift_L Tab Escape ctrl+b "Control_L b"; do press \$keys; done
 import -window \$win "$shot" || fail "no screenshot"
 xdotool getwindowname \$win >/dev/null 2>&1 || fail "the window closed"
 kill \$pid; wait \$pid 2>/dev/null
@@ -59,7 +60,9 @@ expected="Клавиша (1, 1): A Ф
 Проверено 4 из 5
 Неизвестная последовательность: Escape
 Проверено 4 из 5
-Клавиша (2, 1): B И
+Клавиша (2, 1): Left Ctrl + B И
+Проверено 5 из 5
+Клавиша (2, 1): Left Ctrl, B И
 Проверено 5 из 5"
 [ "$(cat "$work/out")" = "$expected" ] || { echo "the window read:"; cat "$work/out"; exit 1; }
 echo "key test checked"

@@ -5,6 +5,9 @@
 # the tile), the title, and the CSV rows, kept in memory while the log cannot be
 # written and written once it can. Leaves a screenshot of the window in SHOT.
 # A layout the editor refuses is refused at start with the editor's message window.
+# Then a day's turns: SIGTERM with two keyboards in flight leaves a row "прервано"
+# each; Стоп and Пуск (Shift+F5, F5) program no keyboard still in its socket again;
+# a keyboard swapped in during the restart, verification off, gets its upload and row.
 # usage: station_xvfb.sh STATION SIMKBD SOURCE_DIR SHOT
 set -u
 bin=$1 simkbd=$2 src=$3 shot=$4
@@ -58,19 +61,75 @@ kill \$pid; wait \$pid 2>/dev/null
 pid=\$!
 pids+=(\$pid)
 timeout 20 xdotool search --sync --pid \$pid --name "^Ошибка\\\$" >/dev/null || fail "a refused layout shows no message"
+kill \$pid 2>/dev/null
+
+sim() {  # NAME ARGS...: a keyboard behind the link NAME, its log in NAME.err
+  local name=\$1; shift
+  "$simkbd" --gap 30 --link "$work/\$name" "\$@" >/dev/null 2>"$work/\$name.err" &
+  pids+=(\$!)
+  for i in \$(seq 50); do [ -e "$work/\$name" ] && return; sleep 0.1; done
+  fail "simulated keyboard \$name did not come up"
+}
+uploads() { cat "\$@" | grep -c "upload of"; }
+verdicts() { [ -f "$work/out2" ] && grep -c ": " "$work/out2" || echo 0; }
+station() {  # LOG ARGS...
+  local log=\$1; shift
+  "$bin" "$work/партия.btv" --start --log "$work/\$log" "\$@" >"$work/out2" 2>>"$work/stderr" &
+  pid=\$!
+  pids+=(\$pid)
+  win=\$(timeout 20 xdotool search --sync --pid \$pid --name "^Программирование клавиатур" | head -1)
+  [ -n "\$win" ] || fail "no station window"
+}
+export RASKLADKA_EXTRA_PORTS="$work/k1=Magnetic Stripe Reader (sim);$work/k2=Magnetic Stripe Reader (sim);\
+$work/k3=Magnetic Stripe Reader (sim)"
+
+sim k1 --upload-answer none
+sim k2 --upload-answer none
+station term.csv --answer-wait 60000
+for i in \$(seq 100); do [ "\$(uploads "$work/k1.err" "$work/k2.err")" = 2 ] && break; sleep 0.1; done
+kill -TERM \$pid; wait \$pid
+[ "\$(grep -c ',прервано,' "$work/term.csv")" = 2 ] || fail "SIGTERM: \$(cat "$work/term.csv")"
+kill "\${pids[@]}" 2>/dev/null; wait 2>/dev/null; pids=()
+
+sim k1
+sim k2
+station again.csv --no-verify --answer-wait 400 --reboot-wait 300
+for i in \$(seq 100); do [ "\$(verdicts)" = 2 ] && break; sleep 0.1; done
+xdotool windowfocus --sync \$win key shift+F5 || fail "no Стоп"
+xdotool windowfocus --sync \$win key F5 || fail "no Пуск"
+sim k3
+for i in \$(seq 100); do [ "\$(verdicts)" = 3 ] && break; sleep 0.1; done
+[ "\$(uploads "$work/k1.err" "$work/k2.err")" = 2 ] || fail "Стоп, Пуск: programmed again: \$(cat "$work/out2")"
+kill \$pid; wait \$pid
+[ "\$(grep -c ',Готово!,' "$work/again.csv")" = 3 ] || fail "Стоп, Пуск: \$(cat "$work/again.csv")"
+kill "\${pids[@]}" 2>/dev/null; wait 2>/dev/null; pids=()
+
+head -c 881 /dev/zero >"$work/other.img"  # all keys empty, checksum 0: another layout
+sim k1
+station swap.csv --no-verify --answer-wait 400 --reboot-wait 8000
+for i in \$(seq 100); do grep -q "upload of" "$work/k1.err" && break; sleep 0.1; done
+kill \${pids[0]}; wait \${pids[0]} 2>/dev/null
+sim k1 --image "$work/other.img"
+for i in \$(seq 300); do [ "\$(verdicts)" = 2 ] && break; sleep 0.1; done
+[ "\$(uploads "$work/k1.err")" = 1 ] || fail "the keyboard swapped in got no upload: \$(cat "$work/out2")"
+grep -q ": Готово, " "$work/out2" || fail "swap: \$(cat "$work/out2")"
+kill \$pid; wait \$pid
+grep -q ',Готово! Клавиатура заменена во время перезапуска,' "$work/swap.csv" || fail "swap: \$(cat "$work/swap.csv")"
+[ "\$(wc -l <"$work/swap.csv")" = 3 ] || fail "swap: \$(cat "$work/swap.csv")"
 kill "\${pids[@]}" 2>/dev/null
 wait 2>/dev/null
 exit 0
 PROBE
 run_probe || exit 1
 csv=$(cat "$work/log.csv")
-[ "$(head -1 <<<"$csv")" = "time,port,result,checksum,seconds,verified" ] || { echo "log: $csv"; exit 1; }
+[ "$(head -1 <<<"$csv")" = "time,port,result,checksum,seconds,verified,layout,device,serial,tile,host,time_utc_offset" ] ||
+  { echo "log: $csv"; exit 1; }
 row() {
-  grep -Eq "^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8},$work/$1,$2,0x[0-9A-F]{2},[0-9]+\.[0-9],$3\$" <<<"$csv" ||
+  grep -Eq "^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8},$work/$1,$2,0x[0-9A-F]{2},[0-9]+\.[0-9],$3,партия.btv,[^,]*,,[1-3],[^,]+,[0-9T:+-]{19}(Z|[+-][0-9:]{5})\$" <<<"$csv" ||
     { echo "no row for $1: $csv"; exit 1; }
 }
 row good "Готово! Сверка совпала\." да
 row restart "Готово! Сверка совпала\." да
-row silent "Ответ не получен\." нет
+row silent "Ответ не получен\." "не сверялась"
 [ "$(wc -l <<<"$csv")" -eq 4 ] || { echo "log: $csv"; exit 1; }
 echo "station checked"
