@@ -14,10 +14,12 @@ TileFit fitTiles(int count, const QSize& room, int spacing)
             continue;
         const QSize tile(std::min(width, TileSize::Largest.width()), std::min(height, TileSize::Largest.height()));
         // How large the usual tile could be drawn in this cell: a cell far wider
-        // or taller than a tile's shape gains nothing from its extra room.
-        const double scale = std::min(double(tile.width()) / TileSize::Usual.width(),
-                                      double(tile.height()) / TileSize::Usual.height());
-        if (scale > bestScale) {
+        // or taller than a tile's shape gains nothing from its extra room. Past
+        // a third larger than usual a tile reads as well from across the bench,
+        // and of tiles as large those in fewer rows are the easier to follow.
+        const double scale = std::min({double(tile.width()) / TileSize::Usual.width(),
+                                       double(tile.height()) / TileSize::Usual.height(), 4.0 / 3});
+        if (scale >= bestScale) {
             bestScale = scale;
             best = {columns, tile};
         }

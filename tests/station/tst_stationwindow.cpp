@@ -136,15 +136,15 @@ private slots:
         QVERIFY(line != labels.end() && wholeInView(*line));
         QCOMPARE((*line)->text(), "Ошибки: " + failed.join(", "));
 
-        // The longest verdict there is, on a tile of the size these have.
-        UploadResult replaced;
-        replaced.kind = StationOutcome::Differed;
-        replaced.slot = 67;
-        replaced.afterLeaving = true;
-        replaced.outcome = outcomeText(replaced);
-        replaced.seconds = 12.3;
-        tiles.first()->showResult(replaced);
-        QCOMPARE(tiles.first()->verdictText(), replaced.outcome + ", 12.3 с");
+        // A verdict as long as they come, on a tile of the size these have.
+        UploadResult unread;
+        unread.kind = StationOutcome::VerifyFailed;
+        unread.transfer.outcome = TransferOutcome::WriteFailed;
+        unread.outcome = outcomeText(unread);
+        unread.reason = "Устройство или ресурс занято; порт открыт другой программой";
+        unread.seconds = 12.3;
+        tiles.first()->showResult(unread);
+        QCOMPARE(tiles.first()->verdictText(), outcomeWithReason(unread) + ", 12.3 с");
         QVERIFY(verdictWhole(tiles.first()));
     }
 
