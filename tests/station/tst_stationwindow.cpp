@@ -179,9 +179,9 @@ private slots:
         QFETCH(QString, numbersThen);
         Bench b;
         const QString file = b.dir.filePath("гнёзда.txt");
+        QString error;
         if (!listed.isEmpty()) {
             writeAll(file, listed.join('\n').toUtf8());
-            QString error;
             QVERIFY2(b.window->loadSockets(file, &error), qPrintable(error));
         }
         b.plug(first);
@@ -194,7 +194,6 @@ private slots:
             return;
         // Another run on the same hub, the keyboards plugged in another order.
         Bench next;
-        QString error;
         QVERIFY2(next.window->loadSockets(file, &error), qPrintable(error));
         next.plug({later});
         next.plug(first);
