@@ -83,6 +83,7 @@ MainWindow::MainWindow(QWidget* parent)
     connect(fontDialog, &Dialog_TD::storefontfam, this, &MainWindow::changeFont);
     initAppResources();
     setWindowIcon(windowIconFor(QStringLiteral("Laptop.png"), QStringLiteral(":/icons/laptop.png")));
+    setUpOpenProblem();
     setUpEditing();
 }
 
