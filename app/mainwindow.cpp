@@ -15,7 +15,7 @@
 #include "sheetprinter.h"
 #include "mainwindowform.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <QApplication>
 #include <QLabel>
 #include <QScreen>
@@ -83,6 +83,7 @@ MainWindow::MainWindow(QWidget* parent)
     connect(fontDialog, &Dialog_TD::storefontfam, this, &MainWindow::changeFont);
     initAppResources();
     setWindowIcon(windowIconFor(QStringLiteral("Laptop.png"), QStringLiteral(":/icons/laptop.png")));
+    setUpOpenProblem();
     setUpEditing();
 }
 
@@ -102,7 +103,8 @@ MainWindow::~MainWindow()
 
 QIcon MainWindow::windowIconFor(const QString& fileName, const QString& fallbackResource)
 {
-    return QIcon(QFile::exists(fileName) ? fileName : fallbackResource);
+    // A regular file only: a pipe of that name would hold the window when the icon is drawn.
+    return QIcon(QFileInfo(fileName).isFile() ? fileName : fallbackResource);
 }
 
 QPixmap MainWindow::scanCodeFace(const TKeyMap& map, QSize size)

@@ -66,7 +66,8 @@ public:
 
     // Opens a .btv, .kmp, .json or .csv (a whole layout) the way the open commands do, with
     // their view, title and messages, after asking about unsaved changes: a file named
-    // on the command line or dropped on the window. An unreadable file is reported.
+    // on the command line or dropped on the window. An unreadable file is reported; one
+    // that is no regular file is refused unopened (openableFile).
     void openFile(const QString& path);
 
     // Changed since it was made, opened or saved as a button view.
@@ -98,6 +99,8 @@ public:
     void offerRecovery();
     // The right of the status bar: says when the journal cannot be written.
     QLabel* journalMark() const { return journalLabel; }
+    // Also there: why the last file to open was refused unopened (a folder, a pipe, a device).
+    QLabel* openProblemMark() const { return openProblemLabel; }
 
 signals:
     void quit();
@@ -195,6 +198,11 @@ private:
     // The open-file dialog for a keymap, then its first 881 bytes, checked; false
     // when cancelled, unreadable (silently) or refused (with the message).
     bool askForKeymap(const QString& caption, QString& name, QByteArray& bytes);
+    // The status bar's mark of a refused open, and the check that sets it: false, with
+    // the reason there, for what is no regular file (its command then ends unopened);
+    // true, the mark cleared, otherwise.
+    void setUpOpenProblem();
+    bool openableFile(const QString& path);
     // The file's checked keymap bytes; false after the check's message.
     bool checkedKeymap(const QByteArray& bytes);
     static QIcon windowIconFor(const QString& fileName, const QString& fallbackResource);
@@ -219,6 +227,7 @@ private:
     KeySelection* selection = nullptr;
     KeySelectionFrame* keySelectionFrame = nullptr;
     QLabel* selectionLabel = nullptr;
+    QLabel* openProblemLabel = nullptr;
     KeyStyleDialog* styleDialog = nullptr;
     // The keys the open style dialog works on.
     QList<QPoint> styledKeys;

@@ -17,7 +17,9 @@
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMimeData>
+#include <QStatusBar>
 #include <QUndoStack>
 
 namespace {
@@ -54,6 +56,24 @@ QStringList droppedLayoutFiles(const QMimeData* mime)
     return out;
 }
 }  // namespace
+
+void MainWindow::setUpOpenProblem()
+{
+    openProblemLabel = new QLabel(this);
+    openProblemLabel->setObjectName(QStringLiteral("openProblemMark"));
+    statusBar()->addPermanentWidget(openProblemLabel);
+}
+
+bool MainWindow::openableFile(const QString& path)
+{
+    // Asked before the open: a named pipe would hold the window until someone writes to it.
+    const QString reason = notRegularFileReason(path);
+    if (reason.isEmpty())
+        openProblemLabel->clear();
+    else
+        openProblemLabel->setText(QStringLiteral("Не удалось открыть (%1): %2").arg(reason, path));
+    return reason.isEmpty();
+}
 
 void MainWindow::replaceModel(const QString& file)
 {
@@ -110,7 +130,7 @@ bool MainWindow::checkedKeymap(const QByteArray& bytes)
 bool MainWindow::askForKeymap(const QString& caption, QString& name, QByteArray& bytes)
 {
     name = hooks.getOpenFileName(this, caption, QStringLiteral("/"), QStringLiteral("Keymap files (*.kmp)"));
-    if (name.isEmpty() || !readFileHead(name, KeymapFileSize, bytes))
+    if (name.isEmpty() || !openableFile(name) || !readFileHead(name, KeymapFileSize, bytes))
         return false;
     return checkedKeymap(bytes);
 }
@@ -197,7 +217,7 @@ void MainWindow::on_OpenBtnMap_triggered()
         return;
     const QString name = hooks.getOpenFileName(this, QStringLiteral("Select Button View file to open"),
                                                QStringLiteral("/"), QStringLiteral("Button View files (*.btv)"));
-    if (name.isEmpty())
+    if (name.isEmpty() || !openableFile(name))
         return;
     QByteArray bytes;
     if (readFileHead(name, ButtonViewFileSize, bytes))
@@ -257,7 +277,7 @@ void MainWindow::openFile(const QString& path)
         emit showmsg(QStringLiteral("Неизвестный тип файла (нужен .btv, .kmp, .json или .csv): ") + path, TitleFileError);
         return;
     }
-    if (!maybeSaveChanges())
+    if (!openableFile(path) || !maybeSaveChanges())
         return;
     QByteArray bytes;
     if (!readFileHead(path, layoutReadLimit(kind), bytes)) {

@@ -69,7 +69,8 @@ static CliCommand reg{
     "Checks a keymap (.kmp), button view (.btv) or JSON layout file the way the editor opens it, and says "
     "why it is not valid: a short file (with its size), the checksum (expected and found), the format mark, "
     "a key with more than 5 codes (its slot or key), or the place in the JSON at fault. For a valid file it "
-    "names the kind, the label font and how many keys have codes and labels.",
+    "names the kind, the label font and how many keys have codes and labels. A keymap or button view longer "
+    "than its record is read from its start as the editor reads it, and the bytes it ignores are noted.",
     {},
     "0  the file is valid\n1  it is not, or cannot be read\n2  usage error",
     run};

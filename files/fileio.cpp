@@ -31,6 +31,14 @@ bool readFileHead(const QString& path, qint64 maxBytes, QByteArray& bytes, QStri
     return true;
 }
 
+QString notRegularFileReason(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || info.isFile())
+        return {};
+    return info.isDir() ? QStringLiteral("это каталог") : QStringLiteral("это не обычный файл");
+}
+
 bool isReadOnlyTarget(const QString& path)
 {
     const QFileInfo info(path);

@@ -8,6 +8,12 @@
 // ends such a command silently, raskladka-cli prints it after the file name).
 bool readFileHead(const QString& path, qint64 maxBytes, QByteArray& bytes, QString* error = nullptr);
 
+// Why `path` is no file to read a layout from, asked before opening it: "это каталог",
+// or "это не обычный файл" for a named pipe (opening it waits for a writer), a device
+// (it may never end) or a socket. Empty for a regular file, or for a name with nothing
+// behind it, whose open then says what is wrong.
+QString notRegularFileReason(const QString& path);
+
 // The editor's rule before saving: a target that exists, holds data and may not be
 // written is refused with MsgReadOnlyTarget. A file without any write permission bit
 // counts as read-only even for a user (root) whom the system would let write it.

@@ -123,11 +123,8 @@ LayoutFile loadLayoutFile(const QString& path)
         file.problems << QStringLiteral("тип файла не понятен по имени: ожидается .kmp, .btv, .json или .csv");
         return file;
     }
-    // A named pipe would hold every command until someone writes to it, and a
-    // device may never end: a layout is read from a regular file only.
-    if (const QFileInfo info(path); info.exists() && !info.isFile()) {
-        file.problems << (info.isDir() ? QStringLiteral("не удалось открыть файл: это каталог")
-                                       : QStringLiteral("не удалось открыть файл: это не обычный файл"));
+    if (const QString reason = notRegularFileReason(path); !reason.isEmpty()) {
+        file.problems << QStringLiteral("не удалось открыть файл: ") + reason;
         return file;
     }
     const qint64 limit = layoutReadLimit(file.kind);
@@ -139,14 +136,11 @@ LayoutFile loadLayoutFile(const QString& path)
     }
     const QFileInfo info(path);
     file.fileSize = info.isFile() ? info.size() : -1;
-    // A keymap is the keyboard's image byte for byte: any other size is not one.
-    if (file.kind == LayoutKind::Keymap && file.fileSize > limit) {
-        file.problems << QStringLiteral("%1: в файле %2 байт, карта сканкодов занимает %3")
-                             .arg(MsgFormatError).arg(file.fileSize).arg(KeymapFileSize);
-        return file;
-    }
+    // The editor reads a fixed record from the start and ignores what follows, such as
+    // the tail a shorter save left over a longer file.
     if (file.kind != LayoutKind::Json && file.kind != LayoutKind::Csv && file.fileSize > limit)
-        file.notes << QStringLiteral("в файле %1 байт, используются первые %2").arg(file.fileSize).arg(limit);
+        file.notes << QStringLiteral("в файле %1 байт: читаются первые %2, остальные %3 не используются")
+                          .arg(file.fileSize).arg(limit).arg(file.fileSize - limit);
     switch (file.kind) {
     case LayoutKind::Keymap:
         loadKeymap(bytes, file);
@@ -190,9 +184,11 @@ QByteArray layoutImage(LayoutFile& file, const QString& path, QString* error)
     if (file.kind == LayoutKind::Keymap) {
         // Read again rather than rebuilt: bytes the editor would not keep still go out.
         QByteArray bytes;
-        if (!readFileHead(path, KeymapFileSize, bytes, error) || bytes.size() != KeymapFileSize)
+        if (!readFileHead(path, KeymapFileSize, bytes, error))
             return {};
-        return bytes;
+        if (bytes.size() != KeymapFileSize && error)
+            *error = QStringLiteral("файл стал короче %1 байт").arg(KeymapFileSize);
+        return bytes.size() == KeymapFileSize ? bytes : QByteArray();
     }
     file.model->makeImage();
     return QByteArray(reinterpret_cast<const char*>(file.model->image()), ImageSize);

@@ -11,6 +11,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,11 +32,12 @@ QColor askColorDialog(const QColor& initial, QWidget* parent, const QString& tit
 }
 
 // A technician's own "Wrench.png" in the working directory wins; otherwise the
-// dialog carries the project's own wrench.
+// dialog carries the project's own wrench. Only a regular file is read: a pipe of that
+// name would hold the dialog until someone writes to it.
 QIcon wrenchIcon()
 {
     QPixmap own;
-    if (own.load(QStringLiteral("Wrench.png")))
+    if (QFileInfo(QStringLiteral("Wrench.png")).isFile() && own.load(QStringLiteral("Wrench.png")))
         return QIcon(own);
     initKeypropsResources();
     return QIcon(QStringLiteral(":/keyprops/wrench.png"));

@@ -3,7 +3,7 @@
 #include "serialportlink.h"
 #include "ui_dialog_comport.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <QIcon>
 
 // The built-in icon lives in this static library; its resource must be
@@ -16,9 +16,10 @@ static void initLoaderResources()
 namespace {
 QIcon loaderIcon()
 {
-    // A picture placed next to the program by the user wins over the built-in one.
+    // A picture placed next to the program by the user wins over the built-in one; a pipe
+    // or a device of that name is not waited on.
     const QString local = QStringLiteral("Drive Download.png");
-    if (QFile::exists(local))
+    if (QFileInfo(local).isFile())
         return QIcon(local);
     initLoaderResources();
     return QIcon(QStringLiteral(":/loader/drive-download.png"));

@@ -1,5 +1,6 @@
 #include "recoveryjournal.h"
 
+#include "fileio.h"
 #include "keymapimgclass.h"
 #include "layoutjson.h"
 #include "layoutsource.h"
@@ -143,7 +144,10 @@ std::vector<LeftJournal> RecoveryJournal::leftBehind(const QString& folder)
         if (!left.lock->tryLock(0))
             continue;
         QFile f(left.path);
-        if (!f.open(QIODevice::ReadOnly) || f.size() > MaxJsonLayoutBytes) {
+        // A pipe or a device given the journal's name is set aside unopened, not waited on.
+        if (const QString reason = notRegularFileReason(left.path); !reason.isEmpty()) {
+            left.damage = reason;
+        } else if (!f.open(QIODevice::ReadOnly) || f.size() > MaxJsonLayoutBytes) {
             left.damage = f.isOpen() ? QStringLiteral("слишком велик") : f.errorString();
         } else {
             left.layout = decode(f.readAll(), left.entry, &left.damage);

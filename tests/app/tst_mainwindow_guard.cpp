@@ -18,6 +18,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "testkeymaps.h"
 
@@ -184,6 +186,22 @@ private slots:
             QCOMPARE(t.w.windowTitle(), QString("Редактор Раскладки "));
             QCOMPARE(t.w.currentViewMode(), 1);
         }
+    }
+
+    // A pipe, which would hold the window until written to, or a device is refused unopened.
+    void refusesWhatIsNoRegularFile()
+    {
+        const QString pipe = dir.filePath("pipe.kmp");
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        ::alarm(20);  // ends the test should the window wait on the pipe
+        for (const QString action : {"", "OpenKeyMap", "AddKeyMapToBtv"}) {  // "": the command line, as drops
+            ScriptedMainWindow t;
+            t.answer = action == "AddKeyMapToBtv" ? "/dev/zero" : pipe;  // endless zeros, a valid keymap's start
+            action.isEmpty() ? t.w.openFile(pipe) : t.w.findChild<QAction*>(action)->trigger();
+            QCOMPARE(t.w.openProblemMark()->text(), "Не удалось открыть (это не обычный файл): " + t.answer);
+            QVERIFY(t.msgs.isEmpty() && !t.w.isModified());
+        }
+        ::alarm(0);
     }
 
     void droppedFileOpensBehindTheGuard()

@@ -62,8 +62,26 @@ private slots:
         EXPECT_RUN(r, 0, "шрифт макета: NoSuchFamily (отсутствует в системе)");
 
         QVERIFY(writeAll(path("long.kmp"), readAll(path("good.kmp")) + QByteArray(19, '\0')));
-        r = cli({"info", path("long.kmp")});  // a keymap is the image, byte for byte
-        EXPECT_RUN(r, 1, "в файле 900 байт, карта сканкодов занимает 881");
+        r = cli({"info", path("long.kmp")});  // read as the editor reads it: the first 881 bytes
+        EXPECT_RUN(r, 0, "в файле 900 байт: читаются первые 881, остальные 19 не используются");
+    }
+
+    // Every command reads a keymap's first 881 bytes, as the editor does; a shorter one is refused.
+    void keymapsReadFromTheirFirst881Bytes()
+    {
+        const QByteArray image = readAll(saveSample("image.kmp", 5));
+        for (const int size : {880, 881, 900}) {
+            const QString kmp = path(QString("%1.kmp").arg(size)), out = kmp + ".kmp";
+            QVERIFY(writeAll(kmp, (image + QByteArray(19, '\xFF')).left(size)));
+            const QList<QStringList> runs{{"info", kmp}, {"dump", kmp}, {"convert", kmp, out},
+                                          {"diff", kmp, path("image.kmp")}, {"upload", kmp, "--port", "none"}};
+            for (const QStringList& args : runs) {
+                const Run r = cli(args);  // upload, with no such port, fails in any case
+                const bool refused = r.err.contains("занимает 881");
+                QVERIFY2(refused == (size < 881) && !r.status == (!refused && args[0] != "upload"), qPrintable(r.err));
+            }
+            QCOMPARE(readAll(out), size < 881 ? QByteArray() : image);
+        }
     }
 
     void infoSaysWhatIsWrong()

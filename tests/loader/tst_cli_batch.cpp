@@ -440,10 +440,10 @@ private slots:
         const QString kmp = writeKeymap(dir);
         const QString fifo = dir.filePath("pipe.kmp");
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        writeAll(dir.filePath("long.kmp"), sampleKeymap() + QByteArray(1, '\0'));
+        writeAll(dir.filePath("short.kmp"), sampleKeymap().left(880));
         const QString out = dir.filePath("out.json");
         const QList<QPair<QString, QString>> inputs{{fifo, "это не обычный файл"},
-                                                    {dir.filePath("long.kmp"), "в файле 882 байт, карта сканкодов занимает 881"}};
+                                                    {dir.filePath("short.kmp"), "в файле 880 байт, карта сканкодов"}};
         for (const auto& [file, why] : inputs) {
             const QList<QStringList> commands{{"info", file}, {"dump", file}, {"convert", file, out},
                                               {"diff", file, kmp}, {"upload", file, "--port", dir.filePath("none")},

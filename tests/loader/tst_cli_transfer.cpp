@@ -85,12 +85,12 @@ private slots:
         SimKeyboard sim;
         QVERIFY2(sim.start(Fast + QStringList{"--save", received}), qPrintable(sim.error()));
         // A keymap whose slot 73 differs from slots 16 and 32: the editor would rebuild
-        // it, the upload of a .kmp sends it as it stands.
+        // it, the upload of a .kmp sends it as it stands, without the tail after its 881 bytes.
         QByteArray kmp = sampleKeymap();
         kmp[73 * 11] = 1;
         kmp[73 * 11 + 2] = 0x1E;
         kmp[ImageChecksumOffset] = char(imageChecksum(reinterpret_cast<const uint8_t*>(kmp.constData())));
-        writeAll(dir.filePath("layout.kmp"), kmp);
+        writeAll(dir.filePath("layout.kmp"), kmp + QByteArray(19, '\xFF'));
         const Result r = cli(QStringList{"upload", dir.filePath("layout.kmp"), "--port", sim.path()} + UploadWaits);
         QVERIFY2(r.status == 0, qPrintable(r.err));
         QCOMPARE(readAll(received), kmp);
@@ -193,7 +193,7 @@ private slots:
         badCount[ImageChecksumOffset] = char(imageChecksum(reinterpret_cast<const uint8_t*>(badCount.constData())));
         QTest::newRow("checksum") << badSum << "Ошибка контрольной суммы";
         QTest::newRow("880 bytes") << sampleKeymap().left(880) << "Ошибка в формате файла";
-        QTest::newRow("882 bytes") << (sampleKeymap() + QByteArray(1, '\0')) << "Ошибка в формате файла";
+        QTest::newRow("checksum, 882 bytes") << (badSum + QByteArray(1, '\0')) << "Ошибка контрольной суммы";
         QTest::newRow("6 codes") << badCount << "Неверное количество сканкодов на кнопке";
     }
     void invalidFilesAreNotSent()

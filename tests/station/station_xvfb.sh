@@ -74,7 +74,7 @@ uploads() { cat "\$@" | grep -c "upload of"; }
 verdicts() { [ -f "$work/out2" ] && grep -c ": " "$work/out2" || echo 0; }
 station() {  # LOG ARGS...
   local log=\$1; shift
-  "$bin" "$work/партия.btv" --start --log "$work/\$log" "\$@" >"$work/out2" 2>>"$work/stderr" &
+  "$bin" "$work/партия.btv" --start --log "$work/\$log" "\$@" >"$work/out2" 2>"$work/\$log.err" &
   pid=\$!
   pids+=(\$pid)
   win=\$(timeout 20 xdotool search --sync --pid \$pid --name "^Программирование клавиатур" | head -1)
@@ -85,10 +85,12 @@ $work/k3=Magnetic Stripe Reader (sim)"
 
 sim k1 --upload-answer none
 sim k2 --upload-answer none
+mkdir "$work/term.csv"  # and the log cannot be written: its rows go beside it
 station term.csv --answer-wait 60000
 for i in \$(seq 100); do [ "\$(uploads "$work/k1.err" "$work/k2.err")" = 2 ] && break; sleep 0.1; done
 kill -TERM \$pid; wait \$pid
-[ "\$(grep -c ',прервано,' "$work/term.csv")" = 2 ] || fail "SIGTERM: \$(cat "$work/term.csv")"
+grep -q "записаны в $work/term.csv.unwritten-" "$work/term.csv.err" || fail "SIGTERM: \$(cat "$work/term.csv.err")"
+[ "\$(cat "$work"/term.csv.unwritten-*.csv | grep -c ',прервано,')" = 2 ] || fail "SIGTERM: no rows прервано"
 kill "\${pids[@]}" 2>/dev/null; wait 2>/dev/null; pids=()
 
 sim k1
@@ -116,6 +118,7 @@ grep -q ": Готово, " "$work/out2" || fail "swap: \$(cat "$work/out2")"
 kill \$pid; wait \$pid
 grep -q ',Готово! Клавиатура заменена во время перезапуска,' "$work/swap.csv" || fail "swap: \$(cat "$work/swap.csv")"
 [ "\$(wc -l <"$work/swap.csv")" = 3 ] || fail "swap: \$(cat "$work/swap.csv")"
+cat "$work/again.csv.err" "$work/swap.csv.err" >>"$work/stderr"
 kill "\${pids[@]}" 2>/dev/null
 wait 2>/dev/null
 exit 0
