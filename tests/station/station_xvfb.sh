@@ -63,23 +63,23 @@ pids+=(\$pid)
 timeout 20 xdotool search --sync --pid \$pid --name "^Ошибка\\\$" >/dev/null || fail "a refused layout shows no message"
 kill \$pid 2>/dev/null
 
+until_() { local n=\$1; shift; for i in \$(seq \$n); do "\$@" && return; sleep 0.1; done; false; }
 sim() {  # NAME ARGS...: a keyboard behind the link NAME, its log in NAME.err
   local name=\$1; shift
   "$simkbd" --gap 30 --link "$work/\$name" "\$@" >/dev/null 2>"$work/\$name.err" &
   pids+=(\$!)
-  for i in \$(seq 50); do [ -e "$work/\$name" ] && return; sleep 0.1; done
-  fail "simulated keyboard \$name did not come up"
+  until_ 50 test -e "$work/\$name" || fail "simulated keyboard \$name did not come up"
 }
-uploads() { cat "\$@" | grep -c "upload of"; }
-verdicts() { [ -f "$work/out2" ] && grep -c ": " "$work/out2" || echo 0; }
+uploads() { [ "\$(cat "$work"/k?.err | grep -c "upload of")" = \$1 ]; }
+verdicts() { [ "\$(grep -c ": " "$work/out2")" = \$1 ]; }
 station() {  # LOG ARGS...
-  local log=\$1; shift
-  "$bin" "$work/партия.btv" --start --log "$work/\$log" "\$@" >"$work/out2" 2>"$work/\$log.err" &
+  "$bin" "$work/партия.btv" --start --log "$work/\$1" "\${@:2}" >"$work/out2" 2>"$work/\$1.err" &
   pid=\$!
   pids+=(\$pid)
   win=\$(timeout 20 xdotool search --sync --pid \$pid --name "^Программирование клавиатур" | head -1)
   [ -n "\$win" ] || fail "no station window"
 }
+reset() { kill "\${pids[@]}" 2>/dev/null; wait 2>/dev/null; pids=(); rm -f "$work"/k?.err; }
 export RASKLADKA_EXTRA_PORTS="$work/k1=Magnetic Stripe Reader (sim);$work/k2=Magnetic Stripe Reader (sim);\
 $work/k3=Magnetic Stripe Reader (sim)"
 
@@ -87,37 +87,33 @@ sim k1 --upload-answer none
 sim k2 --upload-answer none
 mkdir "$work/term.csv"  # and the log cannot be written: its rows go beside it
 station term.csv --answer-wait 60000
-for i in \$(seq 100); do [ "\$(uploads "$work/k1.err" "$work/k2.err")" = 2 ] && break; sleep 0.1; done
+until_ 100 uploads 2
 kill -TERM \$pid; wait \$pid
 grep -q "записаны в $work/term.csv.unwritten-" "$work/term.csv.err" || fail "SIGTERM: \$(cat "$work/term.csv.err")"
 [ "\$(cat "$work"/term.csv.unwritten-*.csv | grep -c ',прервано,')" = 2 ] || fail "SIGTERM: no rows прервано"
-kill "\${pids[@]}" 2>/dev/null; wait 2>/dev/null; pids=()
+reset
 
 sim k1
 sim k2
 station again.csv --no-verify --answer-wait 400 --reboot-wait 300
-for i in \$(seq 100); do [ "\$(verdicts)" = 2 ] && break; sleep 0.1; done
-xdotool windowfocus --sync \$win key shift+F5 || fail "no Стоп"
-xdotool windowfocus --sync \$win key F5 || fail "no Пуск"
+until_ 100 verdicts 2
+xdotool windowfocus --sync \$win key shift+F5 key F5 || fail "no Стоп, Пуск"
 sim k3
-for i in \$(seq 100); do [ "\$(verdicts)" = 3 ] && break; sleep 0.1; done
-[ "\$(uploads "$work/k1.err" "$work/k2.err")" = 2 ] || fail "Стоп, Пуск: programmed again: \$(cat "$work/out2")"
+until_ 100 verdicts 3 && uploads 3 || fail "Стоп, Пуск: \$(cat "$work/out2")"
 kill \$pid; wait \$pid
 [ "\$(grep -c ',Готово!,' "$work/again.csv")" = 3 ] || fail "Стоп, Пуск: \$(cat "$work/again.csv")"
-kill "\${pids[@]}" 2>/dev/null; wait 2>/dev/null; pids=()
+reset
 
 head -c 881 /dev/zero >"$work/other.img"  # all keys empty, checksum 0: another layout
 sim k1
 station swap.csv --no-verify --answer-wait 400 --reboot-wait 8000
-for i in \$(seq 100); do grep -q "upload of" "$work/k1.err" && break; sleep 0.1; done
-kill \${pids[0]}; wait \${pids[0]} 2>/dev/null
+until_ 100 uploads 1
+kill \${pids[0]}; wait \${pids[0]} 2>/dev/null  # the first keyboard out in its restart, another in
 sim k1 --image "$work/other.img"
-for i in \$(seq 300); do [ "\$(verdicts)" = 2 ] && break; sleep 0.1; done
-[ "\$(uploads "$work/k1.err")" = 1 ] || fail "the keyboard swapped in got no upload: \$(cat "$work/out2")"
-grep -q ": Готово, " "$work/out2" || fail "swap: \$(cat "$work/out2")"
+until_ 300 verdicts 2 && uploads 1 && grep -q ": Готово, " "$work/out2" || fail "swap: \$(cat "$work/out2")"
 kill \$pid; wait \$pid
-grep -q ',Готово! Клавиатура заменена во время перезапуска,' "$work/swap.csv" || fail "swap: \$(cat "$work/swap.csv")"
-[ "\$(wc -l <"$work/swap.csv")" = 3 ] || fail "swap: \$(cat "$work/swap.csv")"
+grep -q ',Готово! Клавиатура заменена во время перезапуска,' "$work/swap.csv" && [ "\$(wc -l <"$work/swap.csv")" = 3 ] ||
+  fail "swap: \$(cat "$work/swap.csv")"
 cat "$work/again.csv.err" "$work/swap.csv.err" >>"$work/stderr"
 kill "\${pids[@]}" 2>/dev/null
 wait 2>/dev/null
