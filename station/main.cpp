@@ -146,6 +146,10 @@ int main(int argc, char* argv[])
                          out << number << ' ' << socket << ": " << verdict << '\n';
                          out.flush();
                      });
+    QObject::connect(&window, &StationWindow::stopped, &app, [&out] {
+        out << QStringLiteral("Станция остановлена") << '\n';
+        out.flush();
+    });
     QObject::connect(&window, &StationWindow::keyTestResult, &app, [&out](const QString& line) {
         out << line << '\n';
         out.flush();

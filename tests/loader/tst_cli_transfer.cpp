@@ -16,8 +16,9 @@
 
 namespace {
 const QStringList Fast{"--gap", "30"};
-const QStringList UploadWaits{"--answer-wait", "300", "--reboot-wait", "100"};
-const QStringList ReadWaits{"--read-wait", "400"};
+// Long enough for a simulated keyboard on a loaded machine to answer within.
+const QStringList UploadWaits{"--answer-wait", "1000", "--reboot-wait", "100"};
+const QStringList ReadWaits{"--read-wait", "1000"};
 
 using Result = ProgramRun;
 

@@ -272,13 +272,15 @@ private slots:
         const int held = ::open(qPrintable(r.pty.path), O_RDWR | O_NOCTTY);
         QVERIFY(held >= 0);
         QCOMPARE(tcflow(held, TCOOFF), 0);
+        // Timed from before the unplug is scheduled: a loaded machine may start
+        // the write long after the thread began its wait.
+        QElapsedTimer t;
+        t.start();
         std::thread unplug([&] {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
             r.pty.hangUp();
         });
         WriteRecorder rec(r.portFd(held));
-        QElapsedTimer t;
-        t.start();
         r.machine.procevent(M::EvLoadButton);
         const qint64 ms = t.elapsed();
         unplug.join();

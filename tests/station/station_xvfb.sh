@@ -32,7 +32,7 @@ for name in good silent restart; do
   [ -e "$work/\$name" ] || fail "simulated keyboard \$name did not come up"
 done
 export RASKLADKA_EXTRA_PORTS=\$extra
-"$bin" "$work/партия.btv" --start --log "$work/log.csv" --answer-wait 400 --reboot-wait 600 --read-wait 300 \
+"$bin" "$work/партия.btv" --start --log "$work/log.csv" --answer-wait 1500 --reboot-wait 600 --read-wait 1500 \
   >"$work/out" 2>"$work/stderr" &
 pid=\$!
 pids+=(\$pid)
@@ -95,9 +95,11 @@ reset
 
 sim k1
 sim k2
-station again.csv --no-verify --answer-wait 400 --reboot-wait 300
+station again.csv --no-verify --answer-wait 1500 --reboot-wait 300
 until_ 100 verdicts 2
-xdotool windowfocus --sync \$win key shift+F5 key F5 || fail "no Стоп, Пуск"
+xdotool windowfocus --sync \$win key shift+F5 || fail "no Стоп"
+until_ 100 grep -q "^Станция остановлена\\\$" "$work/out2" || fail "not stopped: \$(cat "$work/out2")"
+xdotool windowfocus --sync \$win key F5 || fail "no Пуск"
 sim k3
 until_ 100 verdicts 3 && uploads 3 || fail "Стоп, Пуск: \$(cat "$work/out2")"
 kill \$pid; wait \$pid
@@ -106,7 +108,7 @@ reset
 
 head -c 881 /dev/zero >"$work/other.img"  # all keys empty, checksum 0: another layout
 sim k1 --restart-vanish never  # leaves as its restart begins: another takes its place
-station swap.csv --no-verify --answer-wait 400 --reboot-wait 8000
+station swap.csv --no-verify --answer-wait 1500 --reboot-wait 8000
 wait \${pids[0]}
 sim k1 --image "$work/other.img"
 until_ 300 verdicts 2 && uploads 1 && grep -q ": Готово, " "$work/out2" || fail "swap: \$(cat "$work/out2")"
