@@ -65,10 +65,7 @@ StationWindow::StationWindow(const Options& options, QWidget* parent)
     m_layoutText->setFullText(QStringLiteral("не выбрана"));
     m_verify->setChecked(options.verify);
     m_session.options().timings = options.timings;
-    m_session.options().tileNumber = [this](const QString& socket) {
-        const SocketTile* tile = tileFor(socket);
-        return tile ? tile->number() : 0;
-    };
+    m_session.options().tileNumber = [this](const QString& socket) { return tileNumber(socket); };
     m_logText->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_logProblem->setWordWrap(true);
     m_logProblem->setStyleSheet(QStringLiteral("color: #c62828; font-weight: bold"));

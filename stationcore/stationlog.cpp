@@ -93,10 +93,7 @@ bool PendingStationLog::flush()
 {
     if (m_rows.isEmpty() || m_path.isEmpty())
         return m_rows.isEmpty();
-    QByteArray batch;
-    for (const QByteArray& row : m_rows)
-        batch += row;
-    if (!writeBatch(batch))
+    if (!writeBatch(m_rows.join()))
         return false;
     m_rows.clear();
     return true;
@@ -104,9 +101,7 @@ bool PendingStationLog::flush()
 
 QByteArray PendingStationLog::takeAll()
 {
-    QByteArray all;
-    for (const QByteArray& row : std::as_const(m_rows))
-        all += row;
+    const QByteArray all = m_rows.join();
     m_rows.clear();
     return all;
 }
