@@ -1,5 +1,6 @@
 # Shared by scripts/run, scripts/test and scripts/package: install what is missing, then
-# configure and build. qt6-translations-l10n holds the toolkit's Russian texts,
+# configure and build. fonts-dejavu-core is the interface font the package depends on,
+# qt6-translations-l10n holds the toolkit's Russian texts,
 # bash-completion the completion the tests try, file what CPack reads the programs'
 # libraries with, man-db what the manual pages are read with; every command a test,
 # benchmark or script calls comes from scripts/tools.sh.
@@ -7,13 +8,25 @@
 
 . "$(dirname "${BASH_SOURCE[0]}")/tools.sh"
 
-RASKLADKA_PACKAGES="qt6-base-dev qt6-serialport-dev libgl-dev fonts-liberation2 libbenchmark-dev \
+RASKLADKA_PACKAGES="qt6-base-dev qt6-serialport-dev libgl-dev fonts-liberation2 fonts-dejavu-core libbenchmark-dev \
 qt6-translations-l10n libudev-dev pkg-config shared-mime-info bash-completion file man-db \
 $(awk 'NF == 2 { print $2 }' <<<"$RASKLADKA_TOOLS" | sort -u | tr '\n' ' ')"
 
+# What building the programs alone needs: debian/control's Build-Depends without those
+# only the tests use (marked <!nocheck>), and what CPack and the distribution's flags need.
+raskladka_build_packages() {
+  awk '/^Build-Depends:/ { on = 1; sub(/^Build-Depends:/, "") } on && /^[A-Z]/ && !/^Build-Depends:/ { on = 0 }
+       on && !/^#/ { n = split($0, items, ","); for (i = 1; i <= n; i++) print items[i] }' \
+    "$(dirname "${BASH_SOURCE[0]}")/../debian/control" |
+    awk '$1 != "" && $0 !~ /<!nocheck>/ && $1 != "debhelper-compat" { print $1 }'
+  echo "g++ make dpkg-dev file git"
+}
+
+# raskladka_install_packages [PACKAGE...]: installs those of the packages (by default
+# everything the programs, tests, benchmarks and scripts need) that are missing.
 raskladka_install_packages() {
-  local missing=()
-  for p in $RASKLADKA_PACKAGES; do
+  local missing=() wanted=${*:-$RASKLADKA_PACKAGES}
+  for p in $wanted; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
       missing+=("$p")
     fi

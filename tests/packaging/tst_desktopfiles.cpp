@@ -122,13 +122,13 @@ private slots:
         const QStringList listed = entry.value("MimeType").split(';', Qt::SkipEmptyParts);
         const QSet<QString> entryTypes(listed.cbegin(), listed.cend());
         const QString xml = QString::fromUtf8(readFile(sourcePath("packaging/raskladka-mime.xml")));
-        const QString metainfo = QString::fromUtf8(readFile(sourcePath("packaging/org.raskladka.Raskladka.metainfo.xml")));
+        const QString metainfo = QString::fromUtf8(readFile(sourcePath("packaging/org.raskladka.raskladka.metainfo.xml")));
         const QSet<QString> defined = matches(xml, "<mime-type type=\"([^\"]+)\"");
         QCOMPARE(defined, (QSet<QString>{Layout, Keymap}));
         QCOMPARE(entryTypes, defined);
         QCOMPARE(matches(metainfo, "<mediatype>([^<]+)</mediatype>"), defined);
         QCOMPARE(matches(metainfo, "<launchable type=\"desktop-id\">([^<]+)</launchable>"),
-                 QSet<QString>{"org.raskladka.Raskladka.desktop"});
+                 (QSet<QString>{"org.raskladka.Raskladka.desktop", "org.raskladka.Raskladka.Station.desktop"}));
         QVERIFY(QFile::exists(sourcePath("packaging/icons/" + entry.value("Icon") + ".svg")));
     }
 
