@@ -6,6 +6,7 @@
 
 RASKLADKA_TOOLS="
 appstreamcli appstream
+ar binutils
 clang++ clang
 cmake cmake
 cmp diffutils
@@ -15,11 +16,14 @@ ctest cmake
 debootstrap debootstrap
 desktop-file-validate desktop-file-utils
 dpkg-buildflags dpkg-dev
+dpkg-buildpackage dpkg-dev
+fc-match fontconfig
 g++ g++
 git git
 import imagemagick
 lintian lintian
 make make
+man man-db
 nm binutils
 od coreutils
 pdfinfo poppler-utils
