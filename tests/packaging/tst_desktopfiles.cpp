@@ -1,5 +1,7 @@
 // The desktop's view of the program: the file types as a desktop's MIME database reads
 // them, and the desktop entry, metainfo and icons agreeing with each other.
+#include "desktopids.h"
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -27,10 +29,10 @@ QByteArray readFile(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QMap<QString, QString> desktopEntry()
+QMap<QString, QString> desktopEntry(const QString& id = QString::fromLatin1(EditorDesktopId))
 {
     QMap<QString, QString> keys;
-    for (const QByteArray& line : readFile(sourcePath("packaging/org.raskladka.Raskladka.desktop")).split('\n')) {
+    for (const QByteArray& line : readFile(sourcePath("packaging/" + id + ".desktop")).split('\n')) {
         const int eq = line.indexOf('=');
         if (eq > 0)
             keys.insert(QString::fromUtf8(line.left(eq)), QString::fromUtf8(line.mid(eq + 1)));
@@ -130,6 +132,25 @@ private slots:
         QCOMPARE(matches(metainfo, "<launchable type=\"desktop-id\">([^<]+)</launchable>"),
                  QSet<QString>{"org.raskladka.Raskladka.desktop"});
         QVERIFY(QFile::exists(sourcePath("packaging/icons/" + entry.value("Icon") + ".svg")));
+    }
+
+    // The entry a program names as its own is there and launches it, and its windows'
+    // class, which Qt makes of the executable's name, is the one the entry awaits.
+    void programsOwnTheirEntries_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("program");
+        QTest::newRow("editor") << QString::fromLatin1(EditorDesktopId) << "raskladka";
+        QTest::newRow("station") << QString::fromLatin1(StationDesktopId) << "raskladka-station";
+    }
+
+    void programsOwnTheirEntries()
+    {
+        QFETCH(QString, id);
+        QFETCH(QString, program);
+        const QMap<QString, QString> entry = desktopEntry(id);
+        QCOMPARE(entry.value("Exec").section(' ', 0, 0), program);
+        QCOMPARE(entry.value("StartupWMClass"), program);
     }
 
     // Each rendition has its size, and the window shows the same picture as the desktop.
