@@ -29,7 +29,7 @@ QByteArray readFile(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QMap<QString, QString> desktopEntry(const QString& id = QString::fromLatin1(EditorDesktopId))
+QMap<QString, QString> desktopEntry(const QString& id = EditorDesktopId)
 {
     QMap<QString, QString> keys;
     for (const QByteArray& line : readFile(sourcePath("packaging/" + id + ".desktop")).split('\n')) {
@@ -132,25 +132,12 @@ private slots:
         QCOMPARE(matches(metainfo, "<launchable type=\"desktop-id\">([^<]+)</launchable>"),
                  QSet<QString>{"org.raskladka.Raskladka.desktop"});
         QVERIFY(QFile::exists(sourcePath("packaging/icons/" + entry.value("Icon") + ".svg")));
-    }
-
-    // The entry a program names as its own is there and launches it, and its windows'
-    // class, which Qt makes of the executable's name, is the one the entry awaits.
-    void programsOwnTheirEntries_data()
-    {
-        QTest::addColumn<QString>("id");
-        QTest::addColumn<QString>("program");
-        QTest::newRow("editor") << QString::fromLatin1(EditorDesktopId) << "raskladka";
-        QTest::newRow("station") << QString::fromLatin1(StationDesktopId) << "raskladka-station";
-    }
-
-    void programsOwnTheirEntries()
-    {
-        QFETCH(QString, id);
-        QFETCH(QString, program);
-        const QMap<QString, QString> entry = desktopEntry(id);
-        QCOMPARE(entry.value("Exec").section(' ', 0, 0), program);
-        QCOMPARE(entry.value("StartupWMClass"), program);
+        // Each program's own entry (the id it gives itself) starts it and awaits its windows'
+        // class, which Qt makes of the executable's name.
+        for (const auto& [id, program] : {std::pair{EditorDesktopId, "raskladka"}, {StationDesktopId, "raskladka-station"}}) {
+            QCOMPARE(desktopEntry(id).value("Exec").section(' ', 0, 0), program);
+            QCOMPARE(desktopEntry(id).value("StartupWMClass"), program);
+        }
     }
 
     // Each rendition has its size, and the window shows the same picture as the desktop.
