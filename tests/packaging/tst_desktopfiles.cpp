@@ -132,8 +132,7 @@ private slots:
         QCOMPARE(matches(metainfo, "<launchable type=\"desktop-id\">([^<]+)</launchable>"),
                  QSet<QString>{"org.raskladka.Raskladka.desktop"});
         QVERIFY(QFile::exists(sourcePath("packaging/icons/" + entry.value("Icon") + ".svg")));
-        // Each program's own entry (the id it gives itself) starts it and awaits its windows'
-        // class, which Qt makes of the executable's name.
+        // Each program's entry starts it and awaits its windows' class: Qt's, the executable's name.
         for (const auto& [id, program] : {std::pair{EditorDesktopId, "raskladka"}, {StationDesktopId, "raskladka-station"}}) {
             QCOMPARE(desktopEntry(id).value("Exec").section(' ', 0, 0), program);
             QCOMPARE(desktopEntry(id).value("StartupWMClass"), program);
