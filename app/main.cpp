@@ -1,3 +1,4 @@
+#include "desktopids.h"
 #include "mainwindow.h"
 #include "recoveryjournal.h"
 #include "startup.h"
@@ -36,8 +37,7 @@ int main(int argc, char* argv[])
     const PlatformFailureGuard guard;
     QApplication app(argc, argv);
     guard.release();
-    // Docks and task bars match the window with its launcher by this name.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.raskladka.Raskladka"));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(EditorDesktopId));
     installToolkitTranslation(app);
     installUiFontSubstitutes();
     options.process(app);

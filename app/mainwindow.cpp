@@ -84,6 +84,7 @@ MainWindow::MainWindow(QWidget* parent)
     initAppResources();
     setWindowIcon(windowIconFor(QStringLiteral("Laptop.png"), QStringLiteral(":/icons/laptop.png")));
     setUpOpenProblem();
+    setUpPortAccessMark();
     setUpEditing();
 }
 

@@ -101,6 +101,8 @@ public:
     QLabel* journalMark() const { return journalLabel; }
     // Also there: why the last file to open was refused unopened (a folder, a pipe, a device).
     QLabel* openProblemMark() const { return openProblemLabel; }
+    // And what to do when the loader was refused its port for want of rights.
+    QLabel* portAccessMark() const { return portAccessLabel; }
 
 signals:
     void quit();
@@ -202,6 +204,8 @@ private:
     // the reason there, for what is no regular file (its command then ends unopened);
     // true, the mark cleared, otherwise.
     void setUpOpenProblem();
+    void setUpPortAccessMark();
+    void showPortAccess(bool refused);
     bool openableFile(const QString& path);
     // The file's checked keymap bytes; false after the check's message.
     bool checkedKeymap(const QByteArray& bytes);
@@ -228,6 +232,7 @@ private:
     KeySelectionFrame* keySelectionFrame = nullptr;
     QLabel* selectionLabel = nullptr;
     QLabel* openProblemLabel = nullptr;
+    QLabel* portAccessLabel = nullptr;
     KeyStyleDialog* styleDialog = nullptr;
     // The keys the open style dialog works on.
     QList<QPoint> styledKeys;

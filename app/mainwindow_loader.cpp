@@ -7,6 +7,8 @@
 #include "screenfit.h"
 
 #include <QDebug>
+#include <QLabel>
+#include <QStatusBar>
 
 Dialog_COMport* MainWindow::loaderDialog() const
 {
@@ -22,6 +24,7 @@ void MainWindow::on_ComPortOpen_triggered()
     keepOnScreen(comportwind);
     connect(comportwind, &Dialog_COMport::sendmsg, this, &MainWindow::rxmsg);
     connect(comportwind, &Dialog_COMport::reject, this, &MainWindow::close_dialog_comport);
+    connect(comportwind, &Dialog_COMport::portAccessRefused, this, &MainWindow::showPortAccess);
 }
 
 void MainWindow::on_ReadKeyMap_triggered()
@@ -33,6 +36,24 @@ void MainWindow::on_ReadKeyMap_triggered()
     keepOnScreen(comportwind);
     connect(comportwind, &Dialog_COMport::reject, this, &MainWindow::close_dialog_comport);
     connect(comportwind, &Dialog_COMport::sendmsg, this, &MainWindow::rxmsg);
+    connect(comportwind, &Dialog_COMport::portAccessRefused, this, &MainWindow::showPortAccess);
+}
+
+void MainWindow::setUpPortAccessMark()
+{
+    portAccessLabel = new QLabel(this);
+    portAccessLabel->setObjectName(QStringLiteral("portAccessMark"));
+    // The advice is long: a narrow window cuts it, and its tooltip keeps it whole.
+    portAccessLabel->setMinimumWidth(1);
+    statusBar()->addPermanentWidget(portAccessLabel);
+}
+
+// The loader's log says only that the port did not open; what to do about it is said here.
+void MainWindow::showPortAccess(bool refused)
+{
+    const QString text = refused ? QString::fromUtf16(PortAccessText) : QString();
+    portAccessLabel->setText(text);
+    portAccessLabel->setToolTip(text);
 }
 
 void MainWindow::close_dialog_comport()

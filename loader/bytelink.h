@@ -43,4 +43,7 @@ public:
 
     // Why the last open failed, when the link knows; for messages only.
     virtual QString errorString() const { return {}; }
+    // Whether the last open failed because this user may not use the device (not
+    // because another program holds it).
+    virtual bool accessRefused() const { return false; }
 };

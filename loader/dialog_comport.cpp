@@ -52,6 +52,8 @@ Dialog_COMport::Dialog_COMport(QWidget* parent, PortSource* source, LoaderTiming
     }
     m_machine = new LoaderMachine(m_link, this, timings, this);
     connect(m_machine, &LoaderMachine::sendmsg, this, &Dialog_COMport::sendmsg);
+    connect(m_machine, &LoaderMachine::finished, this,
+            [this](const TransferResult& r) { emit portAccessRefused(r.accessRefused); });
 }
 
 Dialog_COMport::~Dialog_COMport()

@@ -39,6 +39,9 @@ signals:
     void sendmsg(QString msg);
     // Takes the place of QDialog::reject(): whatever would reject the dialog emits this.
     void reject() override;
+    // After every transfer, a port that would not open included: whether the system
+    // refused this user the port's device. The log keeps its own words for it.
+    void portAccessRefused(bool refused);
 
 public slots:
     void timeoutexp();

@@ -159,6 +159,7 @@ bool LoaderMachine::openPort(State openState, bool resetOnFailure, const QString
             resetControls();
         TransferResult r = failed(TransferOutcome::OpenFailed);
         r.systemReason = m_link->errorString();
+        r.accessRefused = m_link->accessRefused();
         m_view->appendLog(loaderText(r.outcome));
         end(r);
         return false;

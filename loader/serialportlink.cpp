@@ -1,5 +1,7 @@
 #include "serialportlink.h"
 
+#include "transferresult.h"
+
 #include <QFileInfo>
 #include <QThread>
 
@@ -20,6 +22,24 @@ QString notOpenText()
 QString stallText()
 {
     return QStringLiteral("порт не принимает данные %1 мс").arg(WriteStallLimitMs);
+}
+
+// The device node behind a port name, as the serial library finds it: a bare
+// name ("ttyACM0") lives in /dev.
+QString deviceOf(const QString& name)
+{
+    const bool path = name.startsWith(u'/') || name.startsWith(QLatin1String("./")) ||
+                      name.startsWith(QLatin1String("../"));
+    return path ? name : QStringLiteral("/dev/") + name;
+}
+
+// The library says PermissionError both when the device is not ours to open and
+// when another program holds the port (its lock file, or the port opened for
+// exclusive use); only in the first case is the device itself closed to us.
+bool deviceClosedToUs(const QString& name)
+{
+    const QFileInfo device(deviceOf(name));
+    return device.exists() && !(device.isReadable() && device.isWritable());
 }
 }  // namespace
 
@@ -50,6 +70,7 @@ bool SerialPortLink::open(const QString& name)
 {
     close();
     m_writeError.clear();
+    m_accessRefused = false;
     m_port.setPortName(name);
     // The settings made in the constructor are applied by open().
     if (m_port.open(QIODevice::ReadWrite))
@@ -57,6 +78,7 @@ bool SerialPortLink::open(const QString& name)
     // A file, a folder or a device that is no terminal is there but takes no line
     // settings; the system says so only in words of its own.
     const QSerialPort::SerialPortError e = m_port.error();
+    m_accessRefused = e == QSerialPort::PermissionError && deviceClosedToUs(name);
     if (QFileInfo::exists(name) && e != QSerialPort::DeviceNotFoundError && e != QSerialPort::PermissionError &&
         e != QSerialPort::OpenError)
         m_writeError = QStringLiteral("это не последовательный порт");
@@ -84,7 +106,7 @@ QString SerialPortLink::errorString() const
     switch (m_port.error()) {
     case QSerialPort::DeviceNotFoundError: return QStringLiteral("порт не найден");
     case QSerialPort::PermissionError:
-        return QStringLiteral("нет доступа к порту");
+        return m_accessRefused ? QString::fromUtf16(PortAccessText) : QStringLiteral("нет доступа к порту");
     case QSerialPort::OpenError: return QStringLiteral("порт уже открыт");
     case QSerialPort::NotOpenError: return notOpenText();
     default: return m_port.errorString();

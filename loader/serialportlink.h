@@ -39,6 +39,7 @@ public:
 
     // Why the last write or drain failed, else why the last open failed.
     QString errorString() const override;
+    bool accessRefused() const override { return m_accessRefused; }
 
 private:
     qint64 writeOnce(const char* data, qint64 size);
@@ -52,6 +53,7 @@ private:
 
     QSerialPort m_port;
     QString m_writeError;  // cleared by open()
+    bool m_accessRefused = false;
     bool m_eventDriven = false;
 
     // Event-driven mode: each entry is one write call still to make.

@@ -26,6 +26,7 @@ struct TransferResult {
     QByteArray expected;
     QByteArray received;
     QString systemReason;  // the link's own words where the port was at fault
+    bool accessRefused = false;  // the system refused this user the device itself (see PortAccessText)
     bool ok() const { return outcome == TransferOutcome::Done; }
     // A port that opened and then failed: a keyboard pulled out looks like this.
     bool portFault() const { return outcome == TransferOutcome::WriteFailed; }
@@ -36,6 +37,11 @@ inline constexpr char16_t NoPortText[] = u"Порт загрузки не обн
 // Logged when the port refuses a write: the keyboard cannot have the image (or
 // the request), so the transfer ends at once instead of waiting for an answer.
 inline constexpr char16_t WriteFailedText[] = u"Ошибка записи в порт";
+// Why a port would not open when its device is there but not this user's to use,
+// with what to do about it: every face that names the reason shows this.
+inline constexpr char16_t PortAccessText[] =
+    u"нет доступа к порту: добавьте пользователя в группу dialout (sudo usermod -aG dialout $USER, затем войдите "
+    u"заново) или установите правило udev из пакета";
 
 // The loader log's line for a failed transfer ("Ответ не получен.", "Ошибка суммы", ...);
 // empty for Done.

@@ -1,5 +1,6 @@
 // raskladka-station: the programming station as a window, for a bench where
 // keyboards are programmed as they are plugged in.
+#include "desktopids.h"
 #include "startup.h"
 #include "stationsession.h"
 #include "stationwindow.h"
@@ -81,6 +82,7 @@ int main(int argc, char* argv[])
         return 0;
     }
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(StationDesktopId));
     installToolkitTranslation(app);
     describe(parser);
     parser.process(app);

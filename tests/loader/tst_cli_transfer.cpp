@@ -4,7 +4,9 @@
 #include "layoutsource.h"
 #include "tools/simkbdprocess.h"
 
+#include "plainuser.h"
 #include "testfiles.h"
+#include "transferresult.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -318,6 +320,47 @@ private slots:
         const Result notTty = cli({"upload", kmp, "--port", kmp});
         QCOMPARE(notTty.status, 1);
         QVERIFY2(notTty.err.contains(kmp + ": это не последовательный порт"), qPrintable(notTty.err));
+    }
+
+    // A device closed to this user says what to do, in the loader's log and in the station's
+    // verdict; a port another program holds is no matter of rights.
+    void portRefusals_data()
+    {
+        QTest::addColumn<QStringList>("args");  // %P the port, %D a folder for everyone
+        QTest::addColumn<QString>("said");
+        const QString hint = QString::fromUtf16(PortAccessText);
+        QTest::newRow("upload") << QStringList{"upload", "%D/a.kmp", "--port", "%P"} << "\n%P: " + hint + "\n";
+        QTest::newRow("read") << QStringList{"read", "--port", "%P", "%D/b.kmp"} << "\n%P: " + hint + "\n";
+        QTest::newRow("station") << QStringList{"upload", "%D/a.kmp", "--port", "%P", "--port", "%D/c"}
+                                 << "\n%P: Ошибка открытия порта (" + hint + "), ";
+        QTest::newRow("held") << QStringList{"upload", "%D/a.kmp", "--port", "%P"} << "\n%P: нет доступа к порту\n";
+    }
+
+    void portRefusals()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, said);
+        const bool held = QTest::currentDataTag() == QByteArray("held");
+        QTemporaryDir dir;
+        QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+        writeAll(dir.filePath("a.kmp"), sampleKeymap());
+        SimKeyboard sim;
+        QVERIFY(sim.start(Fast + QStringList{"--read-answer", "none"}));
+        QProcess holder;  // says that it opened the port, then waits for an image that does not come
+        holder.setReadChannel(QProcess::StandardError);
+        if (held)
+            holder.start(RASKLADKA_CLI, {"read", "--port", sim.path(), "--read-wait", "20000", dir.filePath("h.kmp")});
+        // Root opens any device: the one refused is a plain user.
+        QVERIFY(held ? holder.waitForReadyRead(10000) : ::chmod(QFile::encodeName(sim.path()).constData(), 0) == 0);
+        const auto fill = [&](QString t) { return t.replace("%P", sim.path()).replace("%D", dir.path()); };
+        const QStringList command = (held ? PlainUser() : PlainUser::get())
+                                        .wrap(QStringList{PlainUser::copyProgram(RASKLADKA_CLI, dir.path())} +
+                                              fill(args.join('\n')).split('\n'));
+        const ProgramRun r = runProgram(command.first(), command.mid(1), 30000);
+        holder.kill();
+        holder.waitForFinished();
+        const QString printed = "\n" + r.err + r.out;
+        QVERIFY2(r.status == 1 && printed.contains(fill(said)), qPrintable(printed));
     }
 };
 

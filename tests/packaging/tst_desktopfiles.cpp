@@ -1,5 +1,7 @@
 // The desktop's view of the program: the file types as a desktop's MIME database reads
 // them, and the desktop entry, metainfo and icons agreeing with each other.
+#include "desktopids.h"
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -27,10 +29,10 @@ QByteArray readFile(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QMap<QString, QString> desktopEntry()
+QMap<QString, QString> desktopEntry(const QString& id = EditorDesktopId)
 {
     QMap<QString, QString> keys;
-    for (const QByteArray& line : readFile(sourcePath("packaging/org.raskladka.Raskladka.desktop")).split('\n')) {
+    for (const QByteArray& line : readFile(sourcePath("packaging/" + id + ".desktop")).split('\n')) {
         const int eq = line.indexOf('=');
         if (eq > 0)
             keys.insert(QString::fromUtf8(line.left(eq)), QString::fromUtf8(line.mid(eq + 1)));
@@ -130,6 +132,11 @@ private slots:
         QCOMPARE(matches(metainfo, "<launchable type=\"desktop-id\">([^<]+)</launchable>"),
                  (QSet<QString>{"org.raskladka.Raskladka.desktop", "org.raskladka.Raskladka.Station.desktop"}));
         QVERIFY(QFile::exists(sourcePath("packaging/icons/" + entry.value("Icon") + ".svg")));
+        // Each program's entry starts it and awaits its windows' class: Qt's, the executable's name.
+        for (const auto& [id, program] : {std::pair{EditorDesktopId, "raskladka"}, {StationDesktopId, "raskladka-station"}}) {
+            QCOMPARE(desktopEntry(id).value("Exec").section(' ', 0, 0), program);
+            QCOMPARE(desktopEntry(id).value("StartupWMClass"), program);
+        }
     }
 
     // Each rendition has its size, and the window shows the same picture as the desktop.
