@@ -25,7 +25,7 @@ done < <(find "$src/scripts" "$src/tests" "$src/bench" "$src/fuzz" "$src/.ci" "$
 
 # The first word of each simple command, as "COMMAND FILE", from the scripts and the
 # scripts they write (here-documents): quoted text and comments dropped, wrappers such
-# as timeout or env looked through; the shell's own words, the scripts' functions and
+# as timeout, env or setpriv looked through; the shell's own words, the scripts' functions and
 # `command -v` probes left out. Commands inside a quoted $(...) go unseen.
 calls() {
   awk -v builtins="$(compgen -b -k | tr '\n' ' ')" '
@@ -72,6 +72,7 @@ calls() {
           x = w[k]
           if (x == "" || x ~ /^[A-Za-z_][A-Za-z0-9_]*(\[[^]]*\])?\+?=/ || x ~ /^[0-9]*[<>]/ || lead[x]) { k++; continue }
           if (x == "timeout") { k++; while (k <= m && (w[k] ~ /^-/ || w[k] ~ /^[0-9.]+[smhd]?$/)) k++; continue }
+          if (x == "unshare" || x == "setpriv") { k++; while (k <= m && w[k] ~ /^-/) k++; continue }
           if (x == "env" || x == "xargs") { k++; while (k <= m && (w[k] ~ /^-/ || w[k] ~ /=/)) { if (w[k] == "-u") k++; k++ } continue }
           if (x == "command" && w[k + 1] ~ /^-[vV]$/) { k = m + 1; break }
           if (x == "command") { k++; continue }
