@@ -10,6 +10,7 @@
 #include "keymapimgclass.h"
 #include "keyselection.h"
 #include "msgwindow.h"
+#include "pixelratiowatch.h"
 #include "recoveryjournal.h"
 #include "screenfit.h"
 #include "sheetprinter.h"
@@ -70,6 +71,7 @@ MainWindow::MainWindow(QWidget* parent)
         }
     viewMode = ScanCodeView;
     refreshAllBtns();
+    watchPixelRatio(this, [this] { refreshAllBtns(); });
 
     btnPropDialog = new BtnPropDialog(nullptr);
     msgWnd = new msgwindow(nullptr);
@@ -108,7 +110,7 @@ QIcon MainWindow::windowIconFor(const QString& fileName, const QString& fallback
     return QIcon(QFileInfo(fileName).isFile() ? fileName : fallbackResource);
 }
 
-QPixmap MainWindow::scanCodeFace(const TKeyMap& map, QSize size)
+QPixmap MainWindow::scanCodeFace(const TKeyMap& map, QSize size, qreal ratio)
 {
     QString texts[5];
     TColor colours[5];
@@ -125,16 +127,18 @@ QPixmap MainWindow::scanCodeFace(const TKeyMap& map, QSize size)
         styles[i] = fsBold;
     }
     return renderKeyFace(texts, colours, positions, sizes, TColor{255, 255, 255}, styles, vertical, size.width(),
-                         size.height(), QStringLiteral("Courier New"));
+                         size.height(), QStringLiteral("Courier New"), ratio);
 }
 
 void MainWindow::refreshBtn(int col, int row)
 {
     QPushButton* b = keyButtons[keyIndex(col, row)];
+    // Drawn for the screen's pixels: an icon stretches a face of fewer pixels.
+    const qreal ratio = b->devicePixelRatioF();
     if (viewMode != ScanCodeView)
-        b->setIcon(QIcon(keyMapImg->keyFace(col, row)));
+        b->setIcon(QIcon(keyMapImg->keyFace(col, row, ratio)));
     else
-        b->setIcon(QIcon(scanCodeFace(keyMapImg->getKeyMap(col, row), keyMapImg->getBtnSize(col, row))));
+        b->setIcon(QIcon(scanCodeFace(keyMapImg->getKeyMap(col, row), keyMapImg->getBtnSize(col, row), ratio)));
 }
 
 void MainWindow::refreshAllBtns()

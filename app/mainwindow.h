@@ -88,7 +88,7 @@ public:
     KeyStyleDialog* keyStyleDialog() const { return styleDialog; }
 
     // The scan-code view's face of one key: its codes in "Courier New" bold 12.
-    static QPixmap scanCodeFace(const TKeyMap& map, QSize size);
+    static QPixmap scanCodeFace(const TKeyMap& map, QSize size, qreal ratio = 1.0);
     static QString buildText();
 
     // From now on the layout is copied into a recovery journal in `folder` about two

@@ -5,6 +5,7 @@
 #include "keyface.h"
 #include "keymapimgclass.h"
 #include "keynames.h"
+#include "pixelratiowatch.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -107,6 +108,7 @@ BtnPropDialog::BtnPropDialog(QWidget* parent)
     }
 
     ui->label_29->setStyleSheet(QStringLiteral("border: 1px solid rgb(217, 217, 217);border-radius: 4px;\n"));
+    watchPixelRatio(this, [this] { refreshPreview(); });
 }
 
 BtnPropDialog::~BtnPropDialog() { delete ui; }
@@ -321,7 +323,7 @@ QPixmap BtnPropDialog::previewPixmap() const
 {
     const Label label = currentLabel();
     return renderKeyFace(label.texts, btnnamecolor, label.positions, label.sizes, btncolor, label.styles,
-                         label.vertical, keyWidth, keyHeight, fontfamily);
+                         label.vertical, keyWidth, keyHeight, fontfamily, ui->label_29->devicePixelRatioF());
 }
 
 void BtnPropDialog::refreshPreview()

@@ -39,7 +39,7 @@ public:
     // The look of a colour button: its colour as background inside a light grey border.
     static QString colorStyleSheet(TColor c);
 
-    // The key face as OK would store it.
+    // The key face as OK would store it, drawn for the pixels of the preview's screen.
     QPixmap previewPixmap() const;
     // Redraws the preview unless the dialog is hidden (a load draws once at its end).
     void refreshPreview();

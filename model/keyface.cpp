@@ -178,14 +178,21 @@ QPixmap renderKeyFaceScene(const QString texts[5], const TColor colours[5], cons
 // pixels (the tests compare them), the scene staying the reference.
 QPixmap renderKeyFace(const QString texts[5], const TColor colours[5], const TBtnNamePosition positions[5],
                       const uint8_t sizes[5], TColor background, const TFontStyle styles[5], const bool vertical[5],
-                      int width, int height, const QString& family)
+                      int width, int height, const QString& family, qreal ratio)
 {
-    QPixmap pixmap(width, height);
+    QPixmap pixmap(facePixelSize(QSize(width, height), ratio));
+    pixmap.setDevicePixelRatio(ratio);
+    const QColor bg = toQColor(background);
+    // At a fractional ratio the rounded pixel size reaches a little past the face's
+    // logical rectangle; that sliver gets the background too, not what memory held.
+    if (pixmap.deviceIndependentSize() != QSizeF(width, height))
+        pixmap.fill(bg);
     QPainter painter(&pixmap);
-    painter.setClipRect(QRect(0, 0, width, height));
+    // The painter works in the face's own pixels whatever the ratio, so labels are laid
+    // out as at 1x and only drawn finer.
+    painter.setClipRect(QRectF(QPointF(0, 0), pixmap.deviceIndependentSize()));
     painter.translate(width / 2, height / 2);
     const QRectF rect(-(width / 2), -(height / 2), width, height);
-    const QColor bg = toQColor(background);
     painter.setPen(backgroundPen(bg));
     painter.setBrush(QBrush(bg));
     painter.drawRect(rect);
@@ -195,4 +202,9 @@ QPixmap renderKeyFace(const QString texts[5], const TColor colours[5], const TBt
         paintPlacement(painter, p);
     painter.end();
     return pixmap;
+}
+
+QSize facePixelSize(QSize logical, qreal ratio)
+{
+    return (QSizeF(logical) * ratio).toSize();
 }

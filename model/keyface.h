@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QList>
 #include <QPointF>
+#include <QSize>
 
 class QGraphicsScene;
 
@@ -47,10 +48,36 @@ QPixmap renderKeyFaceScene(const QString texts[5], const TColor colours[5], cons
                            const bool vertical[5], int width, int height, const QString& family);
 
 // Draws a key face into a width x height pixmap: the same pixels as
-// renderKeyFaceScene(), painted directly.
+// renderKeyFaceScene(), painted directly. At a device pixel ratio above 1 the pixmap
+// has facePixelSize() pixels and that ratio set, so a screen that shows it at
+// width x height logical pixels gets glyphs drawn for its pixels, not stretched ones.
 QPixmap renderKeyFace(const QString texts[5], const TColor colours[5], const TBtnNamePosition positions[5],
                       const uint8_t sizes[5], TColor background, const TFontStyle styles[5], const bool vertical[5],
-                      int width, int height, const QString& family);
+                      int width, int height, const QString& family, qreal ratio = 1.0);
+
+// The pixels of a face of `logical` size at `ratio`, rounded as Qt rounds the size it
+// asks an icon for, so an icon finds the face at exactly the size it wants.
+QSize facePixelSize(QSize logical, qreal ratio);
+
+// Everything one key face is drawn from: what a widget keeps to draw the face again
+// when its window moves to a screen of another pixel ratio.
+struct KeyFaceLook {
+    QString texts[LabelLines];
+    TColor colours[LabelLines];
+    TBtnNamePosition positions[LabelLines];
+    uint8_t sizes[LabelLines];
+    TColor background;
+    TFontStyle styles[LabelLines];
+    bool vertical[LabelLines];
+    QSize size;
+    QString family;
+
+    QPixmap render(qreal ratio = 1.0) const
+    {
+        return renderKeyFace(texts, colours, positions, sizes, background, styles, vertical, size.width(),
+                             size.height(), family, ratio);
+    }
+};
 
 // Where line `line` of a key's `count` scan codes sits, off the face's centre: lines
 // 12 units apart, centred as a block. The scan-code view and the printed codes agree.

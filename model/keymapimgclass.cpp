@@ -112,15 +112,23 @@ DecodeResult KeyMapImgClass::decodeImageMerging(const uint8_t* image)
     return decodeSlots(image, false);
 }
 
-QPixmap KeyMapImgClass::keyFace(int col, int row) const
+QPixmap KeyMapImgClass::keyFace(int col, int row, qreal ratio) const { return keyFaceLook(col, row).render(ratio); }
+
+KeyFaceLook KeyMapImgClass::keyFaceLook(int col, int row) const
 {
-    QString texts[LabelLines];
-    for (int l = 0; l < LabelLines; ++l)
-        texts[l] = getBtnName(col, row, l);
-    const QSize size = getBtnSize(col, row);
-    return renderKeyFace(texts, m_btnnamecolor[col][row], m_btnnamepos[col][row], m_btnnamesize[col][row],
-                         m_btncolor[col][row], m_fontstyle[col][row], m_vertname[col][row], size.width(),
-                         size.height(), getFontFamily());
+    KeyFaceLook look;
+    for (int l = 0; l < LabelLines; ++l) {
+        look.texts[l] = getBtnName(col, row, l);
+        look.colours[l] = m_btnnamecolor[col][row][l];
+        look.positions[l] = m_btnnamepos[col][row][l];
+        look.sizes[l] = m_btnnamesize[col][row][l];
+        look.styles[l] = m_fontstyle[col][row][l];
+        look.vertical[l] = m_vertname[col][row][l];
+    }
+    look.background = m_btncolor[col][row];
+    look.size = getBtnSize(col, row);
+    look.family = getFontFamily();
+    return look;
 }
 
 QString KeyMapImgClass::getFontFamily() const { return textFromUnits(m_fontfamily); }

@@ -1,4 +1,5 @@
 #pragma once
+#include "keyface.h"
 #include "keyimage.h"
 #include "keytypes.h"
 
@@ -33,7 +34,10 @@ public:
     // Loads key maps only; labels and everything else stay.
     DecodeResult decodeImageMerging(const uint8_t* image);
 
-    QPixmap keyFace(int col, int row) const;
+    // The key's face as a key button shows it; `ratio` is the device pixel ratio of the
+    // screen it is shown on.
+    QPixmap keyFace(int col, int row, qreal ratio = 1.0) const;
+    KeyFaceLook keyFaceLook(int col, int row) const;
 
     uint8_t* image() { return m_image; }
     const uint8_t* image() const { return m_image; }

@@ -19,11 +19,21 @@ KeyTestGrid::KeyTestGrid(const KeyMapImgClass& layout, QWidget* parent)
     for (int col = 0; col < KeyCols; ++col)
         for (int row = 0; row < KeyRows; ++row)
             if (!isCoveredKey(col, row))
-                m_faces[keyIndex(col, row)] = layout.keyFace(col, row);
+                m_looks[keyIndex(col, row)] = layout.keyFaceLook(col, row);
+    renderFaces(devicePixelRatioF());
     QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
     setMinimumSize(GridWidth / 3, GridHeight / 3);
+}
+
+void KeyTestGrid::renderFaces(qreal ratio)
+{
+    m_facesRatio = ratio;
+    for (int col = 0; col < KeyCols; ++col)
+        for (int row = 0; row < KeyRows; ++row)
+            if (!isCoveredKey(col, row))
+                m_faces[keyIndex(col, row)] = m_looks[keyIndex(col, row)].render(ratio);
 }
 
 void KeyTestGrid::setMark(int col, int row, Mark mark)
@@ -44,6 +54,9 @@ int KeyTestGrid::heightForWidth(int width) const { return width * GridHeight / G
 
 void KeyTestGrid::paintEvent(QPaintEvent*)
 {
+    // Faces of the screen's pixels, so the labels are as sharp as the window's own texts.
+    if (devicePixelRatioF() != m_facesRatio)
+        renderFaces(devicePixelRatioF());
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -60,7 +73,10 @@ void KeyTestGrid::paintEvent(QPaintEvent*)
             QPainterPath outline;
             outline.addRoundedRect(r.adjusted(2, 2, -2, -2), KeyCornerRadius, KeyCornerRadius);
             p.fillPath(outline, Qt::white);
-            p.drawPixmap(QRect(r.center() - QPoint(face.width() / 2, face.height() / 2), face.size()), face);
+            // At its own size: at a fractional ratio the face's pixels reach a little past its
+            // logical size, and fitting them into it would blur them again.
+            const QSize size = m_looks[keyIndex(col, row)].size;
+            p.drawPixmap(r.center() - QPoint(size.width() / 2, size.height() / 2), face);
             // A pressed key is green all over, seen from across the bench; its label
             // still shows through.
             if (mark == Mark::Silent)

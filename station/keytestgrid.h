@@ -1,6 +1,7 @@
 #pragma once
 // The layout's keys as the editor draws their faces, at whatever size the window
 // gives them, each marked with how far the key test has come with it.
+#include "keyface.h"
 #include "keytypes.h"
 
 #include <QList>
@@ -32,7 +33,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void renderFaces(qreal ratio);
+
+    // The looks stay so that a move to a screen of another pixel ratio can draw the
+    // faces again: the layout the test opened with may be gone by then.
+    std::array<KeyFaceLook, KeyCount> m_looks{};
     std::array<QPixmap, KeyCount> m_faces;
+    qreal m_facesRatio = 0;
     std::array<Mark, KeyCount> m_marks;
     QList<QPoint> m_lit;
 };
