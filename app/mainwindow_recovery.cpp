@@ -37,17 +37,30 @@ void MainWindow::enableRecoveryJournal(const QString& folder)
 void MainWindow::updateJournal()
 {
     if (!isModified()) {
-        journal->remove();
+        dropJournal();
         return;
     }
     QString error;
-    if (journal->write({currentFile, true, QDateTime::currentDateTime()}, *keyMapImg, &error)) {
-        journalLabel->clear();
-        return;
-    }
+    if (journal->write({currentFile, true, QDateTime::currentDateTime()}, *keyMapImg, &error))
+        journalProblem.clear();
     // Said once, where it stays until a write succeeds: editing goes on regardless.
-    if (journalLabel->text().isEmpty())
-        journalLabel->setText(QStringLiteral("Журнал восстановления не записан (%1)").arg(error));
+    else if (journalProblem.isEmpty())
+        journalProblem = error;
+    showJournalState();
+}
+
+void MainWindow::showJournalState()
+{
+    QString why;
+    const QString kept = journal->keptJournal(&why);
+    QString text;
+    if (!journalProblem.isEmpty())
+        text = QStringLiteral("Журнал восстановления не записан (%1)").arg(journalProblem);
+    if (!kept.isEmpty() && text.isEmpty())
+        text = QStringLiteral("Журнал восстановления не удалён (%1): %2").arg(why, kept);
+    else if (!kept.isEmpty())
+        text += QStringLiteral(", прежний не удалён: ") + kept;
+    journalLabel->setText(text);
 }
 
 void MainWindow::dropJournal()
@@ -56,6 +69,8 @@ void MainWindow::dropJournal()
         return;
     journalTimer->stop();
     journal->remove();
+    journalProblem.clear();
+    showJournalState();
 }
 
 void MainWindow::offerRecovery()
@@ -76,8 +91,10 @@ void MainWindow::offerRecovery()
         if (hooks.askRestore(this, left.entry.file, left.entry.written)) {
             restoreLayout(left);
             restored = true;
+        } else if (QString why; !RecoveryJournal::discard(left, &why)) {
+            journal->takeOver(std::move(left), why);
+            showJournalState();
         }
-        RecoveryJournal::discard(left);
     }
 }
 
@@ -93,6 +110,8 @@ void MainWindow::restoreLayout(LeftJournal& left)
     showFileInTitle(currentFile);
     labelFontUsable(keyMapImg->getFontFamily());
     refreshAllBtns();
-    // Its own journal takes over before the one it came from is removed.
+    // Its own journal takes over before the one it came from is removed: until it has
+    // been written, that one is the only copy.
+    journal->takeOver(std::move(left));
     updateJournal();
 }
