@@ -13,7 +13,8 @@
 #include <QUndoStack>
 
 namespace {
-// Quiet time after a change before it is written: a burst of edits is written once.
+// How long a change may wait to be written: a burst of edits is written once, and
+// steady editing still every two seconds.
 constexpr int JournalDelayMs = 2000;
 }  // namespace
 
@@ -25,7 +26,11 @@ void MainWindow::enableRecoveryJournal(const QString& folder)
     journalTimer->setSingleShot(true);
     journalTimer->setInterval(JournalDelayMs);
     connect(journalTimer, &QTimer::timeout, this, &MainWindow::updateJournal);
-    connect(undoStack, &QUndoStack::indexChanged, journalTimer, qOverload<>(&QTimer::start));
+    // Counted from the first change not yet written, never put off by the ones after it.
+    connect(undoStack, &QUndoStack::indexChanged, journalTimer, [this] {
+        if (!journalTimer->isActive())
+            journalTimer->start();
+    });
     connect(undoStack, &QUndoStack::cleanChanged, this, [this](bool clean) {
         if (clean)
             dropJournal();
