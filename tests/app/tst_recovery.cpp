@@ -1,6 +1,7 @@
 // The recovery journal through the editor's window: what a start does with the journals
 // it finds, when a journal is written and removed, and a folder it cannot be written to.
 #include "mainwindowtest.h"
+#include "testfiles.h"
 
 #include "dialog_td.h"
 #include "keymapimgclass.h"
@@ -9,11 +10,16 @@
 #include <QDir>
 #include <QLabel>
 #include <QLockFile>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
 #include <QUndoStack>
+
+#include <unistd.h>
 
 static int journals(const QString& folder) { return QDir(folder).entryList({"*.journal"}, QDir::Files).size(); }
 
@@ -85,12 +91,21 @@ private slots:
 
         QVERIFY(changed("Liberation Serif"));
         t->saveAnswer = MainWindowHooks::SaveChanges::Discard;
+        // Given up for a file that then fails to open, the layout stays, and so does its
+        // journal; it goes once a layout has replaced it.
+        writeAll(t->answer = dir.filePath("bad.btv"), "not a layout");
+        t->w.form()->OpenBtnMap->trigger();
+        QVERIFY(t->questions == 1 && t->w.isModified() && journals(dir.path()) == 1);
+        t->answer = dir.filePath("saved.btv");
+        t->w.form()->OpenBtnMap->trigger();
+        QVERIFY(t->questions == 2 && !t->w.isModified() && journals(dir.path()) == 0);
+        QVERIFY(changed("Liberation Serif"));
         QVERIFY(t->w.close());
         QCOMPARE(journals(dir.path()), 0);
 
         QVERIFY(changed("Liberation Mono"));
         t.reset();
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"saved.btv"});  // the lock too
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"bad.btv", "saved.btv"}));  // the lock too
     }
 
     // A journal that cannot be written is said once, and editing goes on.
@@ -112,6 +127,62 @@ private slots:
         QVERIFY2(said[0].startsWith("Журнал восстановления не записан (") && said[1] == said[0], qPrintable(said[0]));
         QCOMPARE(t.w.undoHistory()->count(), 2);
         QVERIFY(t.msgs.isEmpty());
+    }
+
+    // On a nearly full disk the journal is never replaced by part of one, and a save
+    // says why it failed; on a read-only one a journal left there is offered all the
+    // same and stays until, writable again, the editor's own journal has replaced it.
+    void fullThenReadOnlyDisk()
+    {
+        QTemporaryDir disk;
+        const auto mount = [&](const QString& options) {
+            return QProcess::execute("mount", {"-t", "tmpfs", "-o", options, "tmpfs", disk.path()}) == 0;
+        };
+        // Room for the journal, its lock and two pages more: part of a second copy.
+        const qint64 pages = RecoveryJournal::encode({}, KeyMapImgClass()).size() / 4096 + 1;
+        if (geteuid() != 0 || !mount(QStringLiteral("size=%1k").arg((pages + 3) * 4)))
+            QSKIP("needs root, to mount a small file system");
+        const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {disk.path()}); });
+        const QString folder = disk.filePath("recovery");
+        auto t = std::make_unique<ScriptedMainWindow>();
+        const auto changed = [&](ScriptedMainWindow& s, const char* family) {
+            emit s.w.labelFontDialog()->storefontfam(family);
+            return QTest::qWaitFor([&] { return !s.w.findChild<QTimer*>("journalTimer")->isActive(); }, 10000);
+        };
+        t->w.enableRecoveryJournal(folder);
+        QVERIFY(changed(*t, "Liberation Mono") && journals(folder) == 1);
+        const QString journal = folder + "/" + QDir(folder).entryList({"*.journal"}).value(0);
+        const QByteArray first = readAll(journal);
+        QVERIFY(changed(*t, "Liberation Serif"));
+        QCOMPARE(t->w.journalMark()->text(), "Журнал восстановления не записан (недостаточно места на диске)");
+        QCOMPARE(readAll(journal), first);
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);  // no part of a copy left
+        // A layout saved there finds room for part of it; a keymap, once the disk is full, none.
+        for (QAction* save : {t->w.form()->SaveBtnMap, t->w.form()->SaveKeyMap}) {
+            t->answer = disk.filePath(save == t->w.form()->SaveBtnMap ? "saved.btv" : "saved.kmp");
+            save->trigger();
+            QCOMPARE(t->lastMessage().value(0), "Ошибка записи (недостаточно места на диске): " + t->answer);
+            QFile filler(disk.filePath("filler"));
+            QVERIFY(filler.open(QIODevice::Append | QIODevice::Unbuffered));
+            filler.write(QByteArray(4 * 4096, 'f'));
+        }
+
+        // As a killed editor leaves it: its lock names a process that has ended.
+        t.reset();
+        writeAll(journal, first);
+        writeAll(QString(journal).replace(".journal", ".lock"),
+                 "2147483647\nraskladka\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        QVERIFY(mount("remount,ro"));
+        t = std::make_unique<ScriptedMainWindow>();
+        t->w.enableRecoveryJournal(folder);
+        t->w.offerRecovery();
+        QCOMPARE(t->restoreQuestions, 1);
+        QVERIFY(t->w.isModified() && t->w.model()->getFontFamily() == "Liberation Mono");
+        QCOMPARE(t->w.journalMark()->text(), "Журнал восстановления не записан (файловая система только для чтения), "
+                                             "прежний не удалён: " + journal);
+        QVERIFY(mount(QStringLiteral("remount,rw,size=%1k").arg(pages * 12)));
+        QVERIFY(changed(*t, "Liberation Sans"));
+        QVERIFY(!QFile::exists(journal) && journals(folder) == 1 && t->w.journalMark()->text().isEmpty());
     }
 };
 
