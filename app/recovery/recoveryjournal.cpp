@@ -5,7 +5,6 @@
 #include "keymapimgclass.h"
 #include "layoutjson.h"
 #include "layoutsource.h"
-#include "processlife.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,7 +16,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QStorageInfo>
-#include <QSysInfo>
+#include <QTemporaryDir>
 
 #include <algorithm>
 
@@ -37,21 +36,29 @@ std::unique_ptr<QLockFile> newLock(const QString& path)
     return lock;
 }
 
+// Whether the editor that left a lock has ended, where the lock cannot be removed to be
+// taken over: a copy of it in a folder that can be written is taken over, by QLockFile's
+// own rules, only when the editor it names no longer runs.
+bool editorEnded(const QString& lockPath)
+{
+    const QTemporaryDir dir;
+    const QString copy = dir.path() + QStringLiteral("/left.lock");
+    if (!dir.isValid() || !QFile::copy(lockPath, copy))
+        return false;
+    const auto probe = newLock(copy);
+    return probe->tryLock(0);
+}
+
 enum class LeftLock { Taken, InUse, Unlockable };
 
 // The lock of a journal left behind. One not taken is held by an editor that still runs,
 // or the folder takes no file now (full, read-only), so that neither a new lock nor the
-// removal of a stale one can be made: then its editor has ended all the same.
+// removal of a stale one can be made: then it is offered all the same.
 LeftLock takeLeftLock(QLockFile& lock)
 {
     if (lock.tryLock(0))
         return LeftLock::Taken;
-    if (lock.error() != QLockFile::LockFailedError)
-        return LeftLock::Unlockable;  // no lock there, and none can be made
-    qint64 pid = 0;
-    QString host, app;
-    if (lock.getLockInfo(&pid, &host, &app) && host == QSysInfo::machineHostName() &&
-        pid != QCoreApplication::applicationPid() && !processRunning(pid))
+    if (lock.error() != QLockFile::LockFailedError || editorEnded(lock.fileName()))
         return LeftLock::Unlockable;
     return LeftLock::InUse;
 }
