@@ -97,7 +97,8 @@ public:
     // At start: offers the layout an editor that did not end cleanly left in the
     // journal folder, and reports and sets aside damaged journals.
     void offerRecovery();
-    // The right of the status bar: says when the journal cannot be written.
+    // The right of the status bar: says when the journal cannot be written, or one it
+    // came from cannot be removed.
     QLabel* journalMark() const { return journalLabel; }
     // Also there: why the last file to open was refused unopened (a folder, a pipe, a device).
     QLabel* openProblemMark() const { return openProblemLabel; }
@@ -246,7 +247,9 @@ private:
     std::unique_ptr<RecoveryJournal> journal;
     QTimer* journalTimer = nullptr;
     QLabel* journalLabel = nullptr;
+    QString journalProblem;  // why the journal was last not written
     void updateJournal();
+    void showJournalState();
     void dropJournal();
     void restoreLayout(LeftJournal& left);
 };

@@ -105,7 +105,8 @@ bool MainWindow::maybeSaveChanges()
         return true;
     switch (hooks.askSaveChanges(this)) {
     case MainWindowHooks::SaveChanges::Save: return saveButtonView();
-    case MainWindowHooks::SaveChanges::Discard: dropJournal(); return true;
+    // The journal stays until a layout has replaced this one: an open may still fail.
+    case MainWindowHooks::SaveChanges::Discard: return true;
     case MainWindowHooks::SaveChanges::Cancel: break;
     }
     return false;
@@ -113,10 +114,13 @@ bool MainWindow::maybeSaveChanges()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (exitAnswered || maybeSaveChanges())
+    if (exitAnswered || maybeSaveChanges()) {
+        // Its changes saved or given up, the layout goes with the window.
+        dropJournal();
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }
 
 bool MainWindow::checkedKeymap(const QByteArray& bytes)

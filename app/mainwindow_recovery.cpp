@@ -13,7 +13,8 @@
 #include <QUndoStack>
 
 namespace {
-// Quiet time after a change before it is written: a burst of edits is written once.
+// How long a change may wait to be written: a burst of edits is written once, and
+// steady editing still every two seconds.
 constexpr int JournalDelayMs = 2000;
 }  // namespace
 
@@ -25,7 +26,11 @@ void MainWindow::enableRecoveryJournal(const QString& folder)
     journalTimer->setSingleShot(true);
     journalTimer->setInterval(JournalDelayMs);
     connect(journalTimer, &QTimer::timeout, this, &MainWindow::updateJournal);
-    connect(undoStack, &QUndoStack::indexChanged, journalTimer, qOverload<>(&QTimer::start));
+    // Counted from the first change not yet written, never put off by the ones after it.
+    connect(undoStack, &QUndoStack::indexChanged, journalTimer, [this] {
+        if (!journalTimer->isActive())
+            journalTimer->start();
+    });
     connect(undoStack, &QUndoStack::cleanChanged, this, [this](bool clean) {
         if (clean)
             dropJournal();
@@ -37,17 +42,30 @@ void MainWindow::enableRecoveryJournal(const QString& folder)
 void MainWindow::updateJournal()
 {
     if (!isModified()) {
-        journal->remove();
+        dropJournal();
         return;
     }
     QString error;
-    if (journal->write({currentFile, true, QDateTime::currentDateTime()}, *keyMapImg, &error)) {
-        journalLabel->clear();
-        return;
-    }
+    if (journal->write({currentFile, true, QDateTime::currentDateTime()}, *keyMapImg, &error))
+        journalProblem.clear();
     // Said once, where it stays until a write succeeds: editing goes on regardless.
-    if (journalLabel->text().isEmpty())
-        journalLabel->setText(QStringLiteral("Журнал восстановления не записан (%1)").arg(error));
+    else if (journalProblem.isEmpty())
+        journalProblem = error;
+    showJournalState();
+}
+
+void MainWindow::showJournalState()
+{
+    QString why;
+    const QString kept = journal->keptJournal(&why);
+    QString text;
+    if (!journalProblem.isEmpty())
+        text = QStringLiteral("Журнал восстановления не записан (%1)").arg(journalProblem);
+    if (!kept.isEmpty() && text.isEmpty())
+        text = QStringLiteral("Журнал восстановления не удалён (%1): %2").arg(why, kept);
+    else if (!kept.isEmpty())
+        text += QStringLiteral(", прежний не удалён: ") + kept;
+    journalLabel->setText(text);
 }
 
 void MainWindow::dropJournal()
@@ -56,6 +74,8 @@ void MainWindow::dropJournal()
         return;
     journalTimer->stop();
     journal->remove();
+    journalProblem.clear();
+    showJournalState();
 }
 
 void MainWindow::offerRecovery()
@@ -76,8 +96,10 @@ void MainWindow::offerRecovery()
         if (hooks.askRestore(this, left.entry.file, left.entry.written)) {
             restoreLayout(left);
             restored = true;
+        } else if (QString why; !RecoveryJournal::discard(left, &why)) {
+            journal->takeOver(std::move(left), why);
+            showJournalState();
         }
-        RecoveryJournal::discard(left);
     }
 }
 
@@ -93,6 +115,8 @@ void MainWindow::restoreLayout(LeftJournal& left)
     showFileInTitle(currentFile);
     labelFontUsable(keyMapImg->getFontFamily());
     refreshAllBtns();
-    // Its own journal takes over before the one it came from is removed.
+    // Its own journal takes over before the one it came from is removed: until it has
+    // been written, that one is the only copy.
+    journal->takeOver(std::move(left));
     updateJournal();
 }

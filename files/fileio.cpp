@@ -48,6 +48,28 @@ bool isReadOnlyTarget(const QString& path)
     return !info.isWritable() || !(info.permissions() & anyWrite);
 }
 
+bool writeWhole(QFileDevice& file, const QByteArray& bytes, QString* why)
+{
+    for (qint64 done = 0; done < bytes.size();) {
+        // A short write sets no error; the one after it fails and tells why.
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0) {
+            setError(why, file.errorString());
+            return false;
+        }
+        done += n;
+    }
+    if (!file.flush()) {
+        setError(why, file.errorString());
+        return false;
+    }
+    if (const qint64 size = file.size(); size != bytes.size()) {
+        setError(why, QStringLiteral("записано %1 байт из %2").arg(size).arg(bytes.size()));
+        return false;
+    }
+    return true;
+}
+
 bool saveFileChecked(const QString& path, const QByteArray& bytes, QString* error)
 {
     if (isReadOnlyTarget(path)) {

@@ -2,6 +2,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QFileDevice;
+
 // Reads at most `maxBytes` from the start of `path` into `bytes`; a shorter file
 // gives all it has. Never reads further, so a large or endless file costs nothing.
 // False when the file cannot be opened or read; `error` then says why (the editor
@@ -39,6 +41,12 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
 // byte has changed; the data is synced before success is reported. A failure once the
 // old bytes are being replaced is reported as a partly written file.
 bool writeFileInPlace(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+// Writes all of `bytes` to `file` (best opened Unbuffered, so that the system sees each
+// write) and checks that it then holds exactly them. The system may take part of a write
+// when the disk fills up; the rest is written again, which either goes on or fails with
+// the system's reason. False with `why`: a file that got only part is no copy to keep.
+bool writeWhole(QFileDevice& file, const QByteArray& bytes, QString* why);
 
 // Read-only rule, then writeFileSafely; `error` is the text to show titled TitleSaveError.
 bool saveFileChecked(const QString& path, const QByteArray& bytes, QString* error = nullptr);

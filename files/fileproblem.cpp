@@ -4,8 +4,6 @@
 #include <QFileDevice>
 #include <QFileInfo>
 
-#include <system_error>
-
 namespace {
 // The system's text for `code`, as Qt reports it after a failed call.
 QString systemText(std::errc code)
@@ -28,7 +26,7 @@ QString fileProblemText(const QString& path, const QString& text)
     } known[] = {
         {std::errc::permission_denied, "нет прав на запись"},
         {std::errc::operation_not_permitted, "нет прав на запись"},
-        {std::errc::no_space_on_device, "на диске нет места"},
+        {std::errc::no_space_on_device, "недостаточно места на диске"},
         {std::errc::read_only_file_system, "файловая система только для чтения"},
     };
     for (const auto& k : known)
@@ -40,4 +38,9 @@ QString fileProblemText(const QString& path, const QString& text)
 QString fileProblemText(const QFileDevice& file)
 {
     return fileProblemText(file.fileName(), file.errorString());
+}
+
+QString fileProblemText(const QString& path, std::errc code)
+{
+    return fileProblemText(path, systemText(code));
 }

@@ -19,7 +19,8 @@ Replace replaceFile(const QString& path, const QByteArray& bytes, const OldFile&
     QSaveFile f(path);
     // Never write the target directly here: this is the all-or-nothing way.
     f.setDirectWriteFallback(false);
-    if (!f.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a full disk then fails the write itself, with its reason, not the commit.
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (inPlace)
             return Replace::InPlace;
         setError(error, writeFailedMessage(path, f.errorString()));
@@ -29,8 +30,7 @@ Replace replaceFile(const QString& path, const QByteArray& bytes, const OldFile&
         f.cancelWriting();
         return Replace::InPlace;
     }
-    if (f.write(bytes) != bytes.size()) {
-        const QString why = f.errorString();
+    if (QString why; !writeWhole(f, bytes, &why)) {
         f.cancelWriting();
         setError(error, writeFailedMessage(path, why));
         return Replace::Failed;

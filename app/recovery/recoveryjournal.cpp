@@ -1,6 +1,7 @@
 #include "recoveryjournal.h"
 
 #include "fileio.h"
+#include "fileproblem.h"
 #include "keymapimgclass.h"
 #include "layoutjson.h"
 #include "layoutsource.h"
@@ -14,6 +15,8 @@
 #include <QLockFile>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QStorageInfo>
+#include <QTemporaryDir>
 
 #include <algorithm>
 
@@ -31,6 +34,57 @@ std::unique_ptr<QLockFile> newLock(const QString& path)
     auto lock = std::make_unique<QLockFile>(path);
     lock->setStaleLockTime(0);
     return lock;
+}
+
+// Whether the editor that left a lock has ended, where the lock cannot be removed to be
+// taken over: a copy of it in a folder that can be written is taken over, by QLockFile's
+// own rules, only when the editor it names no longer runs.
+bool editorEnded(const QString& lockPath)
+{
+    const QTemporaryDir dir;
+    const QString copy = dir.path() + QStringLiteral("/left.lock");
+    if (!dir.isValid() || !QFile::copy(lockPath, copy))
+        return false;
+    const auto probe = newLock(copy);
+    return probe->tryLock(0);
+}
+
+enum class LeftLock { Taken, InUse, Unlockable };
+
+// The lock of a journal left behind. One not taken is held by an editor that still runs,
+// or the folder takes no file now (full, read-only), so that neither a new lock nor the
+// removal of a stale one can be made: then it is offered all the same.
+LeftLock takeLeftLock(QLockFile& lock)
+{
+    if (lock.tryLock(0))
+        return LeftLock::Taken;
+    if (lock.error() != QLockFile::LockFailedError || editorEnded(lock.fileName()))
+        return LeftLock::Unlockable;
+    return LeftLock::InUse;
+}
+
+// Removes a journal left behind, under its editor's lock where that can be taken now.
+// One that another editor holds now is that editor's to offer: nothing is left to do.
+bool removeLeftJournal(const QString& path, std::unique_ptr<QLockFile>& lock, QString* why)
+{
+    if (!lock || !lock->isLocked()) {
+        auto l = newLock(lockPathOf(path));
+        const LeftLock state = takeLeftLock(*l);
+        if (state == LeftLock::InUse)
+            return true;
+        if (state == LeftLock::Taken)
+            lock = std::move(l);
+    }
+    QFile f(path);
+    if (!f.remove() && f.exists()) {
+        if (why)
+            *why = fileProblemText(f);
+        return false;
+    }
+    if (!lock)
+        newLock(lockPathOf(path))->tryLock(0);  // a stale lock goes with it where it can
+    lock.reset();
+    return true;
 }
 }  // namespace
 
@@ -70,7 +124,16 @@ bool RecoveryJournal::ensureLocked(QString* error)
     }
     auto l = newLock(QDir(dir).filePath(id + QStringLiteral(".lock")));
     if (!l->tryLock(0)) {
-        *error = QStringLiteral("блокировка в %1 не создана").arg(dir);
+        // QLockFile tells only the kind of failure; the folder's disk tells the cause.
+        const QStorageInfo disk(dir);
+        if (disk.isReadOnly())
+            *error = fileProblemText(dir, std::errc::read_only_file_system);
+        else if (l->error() == QLockFile::PermissionError)
+            *error = fileProblemText(dir, std::errc::permission_denied);
+        else if (disk.bytesAvailable() < disk.blockSize())
+            *error = fileProblemText(dir, std::errc::no_space_on_device);
+        else
+            *error = QStringLiteral("блокировка в %1 не создана").arg(dir);
         return false;
     }
     lock = std::move(l);
@@ -85,21 +148,47 @@ bool RecoveryJournal::write(const JournalEntry& entry, const KeyMapImgClass& lay
             *error = why;
         return false;
     }
+    const QByteArray bytes = encode(entry, layout);
+    // The new copy goes beside the old one, which it replaces only once whole: never
+    // the file itself, and every write checked, as a nearly full disk takes part of one.
     QSaveFile f(path());
-    if (!f.open(QIODevice::WriteOnly) || f.write(encode(entry, layout)) < 0 || !f.commit()) {
+    f.setDirectWriteFallback(false);
+    why.clear();
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !writeWhole(f, bytes, &why) || !f.commit()) {
         if (error)
-            *error = f.errorString();
+            *error = fileProblemText(path(), why.isEmpty() ? f.errorString() : why);
         return false;
     }
+    removeKept();
     return true;
 }
 
 void RecoveryJournal::remove()
 {
+    removeKept();
     if (!lock)
         return;
     QFile::remove(path());
     lock.reset();  // unlocks, removing the lock file
+}
+
+void RecoveryJournal::takeOver(LeftJournal&& left, const QString& why)
+{
+    kept.push_back({left.path, std::move(left.lock), why});
+}
+
+QString RecoveryJournal::keptJournal(QString* why) const
+{
+    if (kept.empty())
+        return {};
+    if (why)
+        *why = kept.front().why;
+    return kept.front().path;
+}
+
+void RecoveryJournal::removeKept()
+{
+    std::erase_if(kept, [](Kept& k) { return removeLeftJournal(k.path, k.lock, &k.why); });
 }
 
 QByteArray RecoveryJournal::encode(const JournalEntry& entry, const KeyMapImgClass& layout)
@@ -141,8 +230,11 @@ std::vector<LeftJournal> RecoveryJournal::leftBehind(const QString& folder)
         left.path = d.filePath(name);
         left.lock = newLock(lockPathOf(left.path));
         // Held by an editor that still runs, or by another one offering it right now.
-        if (!left.lock->tryLock(0))
+        const LeftLock state = takeLeftLock(*left.lock);
+        if (state == LeftLock::InUse)
             continue;
+        if (state == LeftLock::Unlockable)
+            left.lock.reset();
         QFile f(left.path);
         // A pipe or a device given the journal's name is set aside unopened, not waited on.
         if (const QString reason = notRegularFileReason(left.path); !reason.isEmpty()) {
@@ -161,10 +253,9 @@ std::vector<LeftJournal> RecoveryJournal::leftBehind(const QString& folder)
     return out;
 }
 
-void RecoveryJournal::discard(LeftJournal& left)
+bool RecoveryJournal::discard(LeftJournal& left, QString* why)
 {
-    QFile::remove(left.path);
-    left.lock.reset();
+    return removeLeftJournal(left.path, left.lock, why);
 }
 
 QString RecoveryJournal::setAside(LeftJournal& left)

@@ -29,6 +29,8 @@ struct LeftJournal {
     JournalEntry entry;
     std::unique_ptr<KeyMapImgClass> layout;  // null when the journal is damaged
     QString damage;                          // why it cannot be read
+    // Null when its folder takes no lock now (full, read-only): it is offered all the
+    // same, and cannot be removed until the folder can be written again.
     std::unique_ptr<QLockFile> lock;
 
     LeftJournal();
@@ -49,14 +51,25 @@ public:
     QString folder() const { return dir; }
     QString path() const;
 
-    // Replaces the journal at once (never half written); false with the reason.
+    // Replaces the journal once the new copy is whole; false with the reason in the
+    // program's words, the last journal then left as it was.
     bool write(const JournalEntry& entry, const KeyMapImgClass& layout, QString* error);
     void remove();
+
+    // Takes over a journal left behind whose layout this editor now holds, or which it
+    // was asked to discard and could not. It goes once this editor's own journal has
+    // been written, or when that is removed; as long as it cannot be removed it stays,
+    // to be offered again. `why`: what its removal has met already.
+    void takeOver(LeftJournal&& left, const QString& why = {});
+    // The first journal taken over that is still there, or empty; `why` is what its
+    // removal met, empty while it waits for this editor's own journal.
+    QString keptJournal(QString* why = nullptr) const;
 
     // The journals of editors no longer running, the newest first. A damaged one comes
     // with its damage and no layout: it is never loaded in part.
     static std::vector<LeftJournal> leftBehind(const QString& folder);
-    static void discard(LeftJournal& left);
+    // False with the reason when it cannot be removed (nor is another editor's now).
+    static bool discard(LeftJournal& left, QString* why);
     // Moves a damaged journal under a name no editor reads again; returns that name.
     static QString setAside(LeftJournal& left);
 
@@ -66,7 +79,15 @@ public:
 
 private:
     bool ensureLocked(QString* error);
+    void removeKept();
+
+    struct Kept {
+        QString path;
+        std::unique_ptr<QLockFile> lock;
+        QString why;
+    };
 
     QString dir, id;
     std::unique_ptr<QLockFile> lock;
+    std::vector<Kept> kept;
 };

@@ -1,6 +1,7 @@
 // The recovery journal through the editor's window: what a start does with the journals
 // it finds, when a journal is written and removed, and a folder it cannot be written to.
 #include "mainwindowtest.h"
+#include "testfiles.h"
 
 #include "dialog_td.h"
 #include "keymapimgclass.h"
@@ -9,6 +10,8 @@
 #include <QDir>
 #include <QLabel>
 #include <QLockFile>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
@@ -85,12 +88,20 @@ private slots:
 
         QVERIFY(changed("Liberation Serif"));
         t->saveAnswer = MainWindowHooks::SaveChanges::Discard;
+        // Given up for a file that fails to open, the layout stays, and its journal, until replaced.
+        writeAll(t->answer = dir.filePath("bad.btv"), "not a layout");
+        t->w.form()->OpenBtnMap->trigger();
+        QVERIFY(t->questions == 1 && t->w.isModified() && journals(dir.path()) == 1);
+        t->answer = dir.filePath("saved.btv");
+        t->w.form()->OpenBtnMap->trigger();
+        QVERIFY(t->questions == 2 && !t->w.isModified() && journals(dir.path()) == 0);
+        QVERIFY(changed("Liberation Serif"));
         QVERIFY(t->w.close());
         QCOMPARE(journals(dir.path()), 0);
 
         QVERIFY(changed("Liberation Mono"));
         t.reset();
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"saved.btv"});  // the lock too
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"bad.btv", "saved.btv"}));  // the lock too
     }
 
     // A journal that cannot be written is said once, and editing goes on.
@@ -112,6 +123,19 @@ private slots:
         QVERIFY2(said[0].startsWith("Журнал восстановления не записан (") && said[1] == said[0], qPrintable(said[0]));
         QCOMPARE(t.w.undoHistory()->count(), 2);
         QVERIFY(t.msgs.isEmpty());
+    }
+
+    // A save to a disk (16 KiB, root mounts it) with room for part of the file says why it failed.
+    void saveToFullDisk()
+    {
+        QTemporaryDir disk;
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=16k", "tmpfs", disk.path()}) != 0)
+            QSKIP("needs root, to mount a small file system");
+        const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {disk.path()}); });
+        ScriptedMainWindow t;
+        t.answer = disk.filePath("saved.btv");
+        t.w.form()->SaveBtnMap->trigger();
+        QCOMPARE(t.lastMessage().value(0), "Ошибка записи (недостаточно места на диске): " + t.answer);
     }
 };
 
