@@ -5,7 +5,7 @@
 set -u
 build=$1 src=$2 version=$3
 . "$src/scripts/tools.sh"
-require_tools cpack dpkg-deb desktop-file-validate appstreamcli lintian ar fc-match man
+require_tools cpack dpkg-deb desktop-file-validate appstreamcli lintian ar man
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -111,9 +111,6 @@ done
 # The udev rule is read before the seat's rules turn its tag into access.
 rule=$root/usr/lib/udev/rules.d/70-raskladka.rules
 grep -q 'ATTRS{product}=="\*Magnetic Stripe Reader\*".*TAG+="uaccess"' "$rule" || fail "udev rule: $(grep -v '^#' "$rule")"
-
-# With the package's dependencies in, the interface font is not a monospace one.
-[ -z "$(fc-match -f '%{spacing}' sans-serif)" ] || fail "sans-serif is monospace: $(fc-match sans-serif)"
 
 # What a desktop and Debian's archive checks say; the metainfo's screenshots are the
 # README's pictures, named by their place in the repository.
