@@ -112,11 +112,13 @@ void MainWindow::restoreLayout(LeftJournal& left)
     if (left.entry.modified)
         undoStack->resetClean();
     currentFile = left.entry.file;
-    showFileInTitle(currentFile);
     labelFontUsable(keyMapImg->getFontFamily());
     refreshAllBtns();
     // Its own journal takes over before the one it came from is removed: until it has
     // been written, that one is the only copy.
     journal->takeOver(std::move(left));
     updateJournal();
+    // The file's name in the title comes last: it tells that the restore has ended,
+    // its journal written or its problem shown.
+    showFileInTitle(currentFile);
 }

@@ -18,7 +18,7 @@ start() { XDG_DATA_HOME=\${data:-$work/data} "$bin" "\$@" 2>>"$work/stderr" & pi
 window() {
   for i in \$(seq \${2:-100}); do
     for w in \$(xdotool search --onlyvisible --pid \$pid --name . 2>/dev/null); do
-      [ "\$(xdotool getwindowname \$w)" = "\$1" ] && { echo \$w; return 0; }
+      [ "\$(xdotool getwindowname \$w 2>/dev/null)" = "\$1" ] && { echo \$w; return 0; }
     done
     sleep 0.2
   done
